@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "window/frmVuskSandwich.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vusk sandwich"));
+    QApplication::setDesktopFileName(QStringLiteral("vusk-sandwich"));
+    vusk::frmVuskSandwich window;
+    window.show();
+    return app.exec();
+}

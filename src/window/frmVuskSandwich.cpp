@@ -1,0 +1,429 @@
+#include "window/frmVuskSandwich.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QSaveFile>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "savefile/savefile.h"
+#include "window/layout.h"
+
+namespace vusk {
+
+namespace {
+
+// Bigger than any save file this game writes, with room for hand-made ones;
+// a larger file is read only this far.
+constexpr qint64 kMaxSaveFileBytes = 1 << 20;
+
+QFont DesignFont(double points, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QString WithoutAccessKey(QString caption) { return caption.remove(u'&'); }
+
+QString ObjectName(const ControlDesign& d) {
+    QString name = QString::fromUtf8(d.name.data(), static_cast<qsizetype>(d.name.size()));
+    if (d.index >= 0) name += QStringLiteral("(%1)").arg(d.index);
+    return name;
+}
+
+// Writes the whole file or leaves whatever was there before untouched.
+bool WriteFileAtomically(const QString& path, const std::string& text) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const qint64 size = static_cast<qint64>(text.size());
+    if (file.write(text.data(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace
+
+const QString frmVuskSandwich::kWebsite = QStringLiteral("https://vusk.example.org/");
+
+void InstallFontSubstitutions() {
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("Helvetica"), QStringLiteral("Arimo")});
+}
+
+frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(MonotonicSeconds) {
+    InstallFontSubstitutions();
+    setObjectName(QStringLiteral("frmVuskSandwich"));
+    setWindowTitle(QStringLiteral("Vusk sandwich"));
+    setFont(DesignFont(kDefaultPoints, false));
+
+    CreateControls();
+    CreateMenus();
+
+    tmrTick = new QTimer(this);
+    tmrTick->setObjectName(QStringLiteral("tmrTick"));
+    tmrTick->setInterval(20);
+    connect(tmrTick, &QTimer::timeout, this, &frmVuskSandwich::tmrTick_Timer);
+
+    tmrCinematic = new QTimer(fraCinematic);
+    tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
+    tmrCinematic->setInterval(kCinematicFirstInterval);
+    connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Timer);
+
+    // Production is measured from the window's creation on.
+    state.lastTick = clock_();
+    tmrTick->start();
+
+    Form_Load();
+}
+
+frmVuskSandwich::~frmVuskSandwich() = default;
+
+void frmVuskSandwich::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ToPixels(kClientArea).size());
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    gameLayer = new QWidget(client);
+    gameLayer->setObjectName(QStringLiteral("gameLayer"));
+    gameLayer->setGeometry(ToPixels(kClientArea));
+
+    auto makeFrame = [client](const char* name) {
+        auto* frame = new QFrame(client);
+        frame->setObjectName(QString::fromLatin1(name));
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        frame->setAutoFillBackground(true);
+        frame->setGeometry(ToPixels(kFrameArea));
+        return frame;
+    };
+    fraNewOrLoad = makeFrame("fraNewOrLoad");
+    fraCinematic = makeFrame("fraCinematic");  // created last, so it lies on top
+    fraCinematic->hide();
+
+    for (const ControlDesign& d : kDesign) {
+        QWidget* layer = d.layer == Layer::Game    ? gameLayer
+                         : d.layer == Layer::Start ? static_cast<QWidget*>(fraNewOrLoad)
+                                                   : static_cast<QWidget*>(fraCinematic);
+        const QString caption =
+            QString::fromUtf8(d.caption.data(), static_cast<qsizetype>(d.caption.size()));
+        QWidget* widget = nullptr;
+        if (d.kind == Kind::Label) {
+            auto* label = new QLabel(caption, layer);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignTop |
+                                (d.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft));
+            widget = label;
+        } else {
+            auto* button = new QPushButton(caption, layer);
+            button->setAccessibleName(WithoutAccessKey(caption));
+            widget = button;
+        }
+        widget->setObjectName(ObjectName(d));
+        widget->setGeometry(ToPixels(d.box));
+        if (d.points > 0 || d.bold) widget->setFont(DesignFont(d.points > 0 ? d.points : kDefaultPoints, d.bold));
+
+        auto* label = qobject_cast<QLabel*>(widget);
+        auto* button = qobject_cast<QPushButton*>(widget);
+        const auto i = static_cast<size_t>(d.index);
+        if (d.name == "Label1") Label1 = label;
+        else if (d.name == "lblCounter") lblCounter = label;
+        else if (d.name == "lblPerSecond") lblPerSecond = label;
+        else if (d.name == "Label2") Label2.at(i) = label;
+        else if (d.name == "lblFarmPrice") lblFarmPrice.at(i) = label;
+        else if (d.name == "lblFunction") lblFunction.at(i) = label;
+        else if (d.name == "lblFarmCount") lblFarmCount.at(i) = label;
+        else if (d.name == "btnPurchase") btnPurchase.at(i) = button;
+        else if (d.name == "Label3") Label3 = label;
+        else if (d.name == "Label4") Label4 = label;
+        else if (d.name == "btnNewGame") btnNewGame = button;
+        else if (d.name == "Label5") Label5 = label;
+        else if (d.name == "Label6") Label6 = label;
+        else if (d.name == "btnLoadGame") btnLoadGame = button;
+        else if (d.name == "lblCinematic") lblCinematic.at(i) = label;
+        else if (d.name == "btnErase") btnErase = button;
+    }
+
+    for (size_t i = 0; i < lblCinematic.size(); ++i) {
+        const CinematicCaption& c = kCinematic[i];
+        lblCinematic[i]->setText(QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size())));
+        lblCinematic[i]->setProperty("Tag", QString::fromUtf8(c.tag.data(), static_cast<qsizetype>(c.tag.size())));
+    }
+    btnErase->hide();
+
+    lblCounter->setAccessibleDescription(QStringLiteral("Vusk collected"));
+    lblPerSecond->setAccessibleDescription(QStringLiteral("Vusk per second"));
+
+    for (int16_t i = 0; i < kFarmTypes; ++i) {
+        btnPurchase[i]->setAccessibleName(QStringLiteral("Purchase ") + Label2[i]->text());
+        connect(btnPurchase[i], &QPushButton::clicked, this, [this, i] { btnPurchase_Click(i); });
+    }
+    connect(btnNewGame, &QPushButton::clicked, this, &frmVuskSandwich::btnNewGame_Click);
+    connect(btnLoadGame, &QPushButton::clicked, this, &frmVuskSandwich::btnLoadGame_Click);
+    connect(btnErase, &QPushButton::clicked, this, &frmVuskSandwich::btnErase_Click);
+
+    QWidget* previous = btnPurchase[0];
+    for (QWidget* next : std::initializer_list<QWidget*>{btnPurchase[1], btnPurchase[2], btnPurchase[3],
+                                                         btnPurchase[4], btnNewGame, btnLoadGame, btnErase}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void frmVuskSandwich::CreateMenus() {
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [this](QMenu* parentMenu, const char* name, const QString& caption,
+                       const QKeySequence& shortcut, void (frmVuskSandwich::*slot)()) {
+        QAction* a = parentMenu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(shortcut);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+
+    mnuFile = menu("mnuFile", QStringLiteral("&File"));
+    mnuLoad = item(mnuFile, "mnuLoad", QStringLiteral("&Load"), QKeySequence(Qt::CTRL | Qt::Key_L), &frmVuskSandwich::mnuLoad_Click);
+    mnuSave = item(mnuFile, "mnuSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &frmVuskSandwich::mnuSave_Click);
+    mnuQuit = item(mnuFile, "mnuQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &frmVuskSandwich::mnuQuit_Click);
+
+    mnuPurchase = menu("mnuPurchase", QStringLiteral("&Purchase"));
+    mnuCob = item(mnuPurchase, "mnuCob", QStringLiteral("Vusk on the &cob"), {}, &frmVuskSandwich::mnuCob_Click);
+    mnuField = item(mnuPurchase, "mnuField", QStringLiteral("Vusk &field"), {}, &frmVuskSandwich::mnuField_Click);
+    mnuMaze = item(mnuPurchase, "mnuMaze", QStringLiteral("Vusk &maze"), {}, &frmVuskSandwich::mnuMaze_Click);
+    mnuHarvester = item(mnuPurchase, "mnuHarvester", QStringLiteral("Vuskbine &harvester"), {}, &frmVuskSandwich::mnuHarvester_Click);
+    mnuUfo = item(mnuPurchase, "mnuUfo", QStringLiteral("Vusk &UFO"), {}, &frmVuskSandwich::mnuUfo_Click);
+
+    mnuHelp = menu("mnuHelp", QStringLiteral("&Help"));
+    mnuSeekHelp = item(mnuHelp, "mnuSeekHelp", QStringLiteral("&Seek help"), {}, &frmVuskSandwich::mnuSeekHelp_Click);
+    mnuAbout = item(mnuHelp, "mnuAbout", QStringLiteral("&About vusk sandwich"), {}, &frmVuskSandwich::mnuAbout_Click);
+}
+
+void frmVuskSandwich::setClock(ClockFunction fn) {
+    clock_ = std::move(fn);
+    state.lastTick = clock_();
+}
+
+int frmVuskSandwich::MsgBox(const QString& prompt, int style, const QString& title) {
+    if (msgBox_) return msgBox_(prompt, style, title);
+    auto box = BuildMessageBox(prompt, style, title, this);
+    box->exec();
+    return AnswerOf(*box);
+}
+
+bool frmVuskSandwich::EndingStarted() const { return !fraCinematic->isHidden(); }
+
+void frmVuskSandwich::UpdateCoveredControls() {
+    fraNewOrLoad->setEnabled(!EndingStarted());
+    gameLayer->setEnabled(fraNewOrLoad->isHidden() && !EndingStarted());
+}
+
+// ---- Start-up, the fresh game and the tick ----
+
+void frmVuskSandwich::Form_Load() {
+    fraNewOrLoad->show();
+    NewGame();
+    UpdateCoveredControls();
+    btnNewGame->setFocus();
+}
+
+void frmVuskSandwich::NewGame() {
+    PerFarm<std::string> prices, rates;
+    for (size_t i = 0; i < prices.size(); ++i) {
+        prices[i] = lblFarmPrice[i]->text().toStdString();
+        rates[i] = lblFunction[i]->text().toStdString();
+    }
+    vusk::NewGame(state, prices, rates);
+    lblPerSecond_Update();
+    lblCounter_Update();
+}
+
+void frmVuskSandwich::tmrTick_Timer() {
+    AddProduction(state, clock_() - state.lastTick);
+    lblCounter_Update();
+    state.lastTick = clock_();
+}
+
+void frmVuskSandwich::lblCounter_Update() {
+    lblCounter->setText(QString::fromStdString(CounterCaption(state.collected)));
+}
+
+void frmVuskSandwich::lblPerSecond_Update() {
+    lblPerSecond->setText(QString::fromStdString(PerSecondCaption(CalculatePerSecond(state))));
+}
+
+// ---- Purchasing ----
+
+void frmVuskSandwich::btnPurchase_Click(int16_t Index) {
+    if (EndingStarted()) return;  // the ending is final
+    switch (Purchase(state, Index)) {
+        case PurchaseResult::NotEnough:
+            MsgBox(QStringLiteral("You don't have enough vusk to buy that."), mb::OKOnly,
+                   QStringLiteral("Not enough vusk"));
+            break;
+        case PurchaseResult::TooMany:
+            MsgBox(QStringLiteral("You can't own any more of those."), mb::OKOnly,
+                   QStringLiteral("Too many"));
+            break;
+        case PurchaseResult::Ending:
+            StartEnding();
+            break;
+        case PurchaseResult::Bought:
+            lblFarmCount_UpdateCaption(Index);
+            lblFarmPrice_UpdateCaption(Index);
+            break;
+    }
+    lblPerSecond_Update();
+}
+
+void frmVuskSandwich::lblFarmCount_UpdateCaption(int16_t Index) {
+    const auto i = static_cast<size_t>(Index);
+    lblFarmCount.at(i)->setText(QString::fromStdString(FarmCountCaption(state.farmCount.at(i))));
+}
+
+void frmVuskSandwich::lblFarmPrice_UpdateCaption(int16_t Index) {
+    const auto i = static_cast<size_t>(Index);
+    QLabel* label = lblFarmPrice.at(i);
+    label->setText(QString::fromStdString(FarmPriceCaption(state.farmPrice.at(i), state.priceUnit.at(i),
+                                                           state.priceSuffixLen.at(i),
+                                                           label->text().toStdString())));
+}
+
+// ---- Start screen and commands ----
+
+void frmVuskSandwich::btnNewGame_Click() {
+    fraNewOrLoad->hide();
+    UpdateCoveredControls();
+    btnPurchase[0]->setFocus();
+}
+
+void frmVuskSandwich::btnLoadGame_Click() { mnuLoad_Click(); }
+
+void frmVuskSandwich::mnuLoad_Click() {
+    if (EndingStarted()) return;
+    if (LoadGame() && !fraNewOrLoad->isHidden()) btnNewGame_Click();
+}
+
+void frmVuskSandwich::mnuQuit_Click() {
+    if (EndingStarted()) return;
+    close();
+}
+
+// ---- Save files ----
+
+void frmVuskSandwich::mnuSave_Click() {
+    if (EndingStarted()) return;
+    dlgSaveLoad.setFileName(QStringLiteral("vusk_save.txt"));
+    if (!dlgSaveLoad.ShowSave(this)) return;
+    if (WriteFileAtomically(dlgSaveLoad.FileName(), WriteSaveFile(state))) {
+        MsgBox(QStringLiteral("Game saved."), mb::OKOnly + mb::Information, QStringLiteral("Game saved"));
+    } else {
+        dlgSaveLoad.forgetConfirmation();
+        MsgBox(QStringLiteral("The game could not be saved."), mb::OKOnly + mb::Critical,
+               QStringLiteral("Save failed"));
+    }
+}
+
+bool frmVuskSandwich::LoadGame() {
+    if (dlgSaveLoad.FileName().isEmpty()) dlgSaveLoad.setFileName(QStringLiteral("vusk_save.txt"));
+    if (!dlgSaveLoad.ShowOpen(this)) return false;
+
+    std::optional<GameState> loaded;
+    QFile file(dlgSaveLoad.FileName());
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.read(kMaxSaveFileBytes);
+        loaded = ReadSaveFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), state);
+    }
+    if (!loaded) {
+        dlgSaveLoad.forgetConfirmation();
+        MsgBox(QStringLiteral("The game could not be loaded from that file."), mb::OKOnly + mb::Critical,
+               QStringLiteral("Load failed"));
+        return false;
+    }
+
+    state = *loaded;
+    for (int16_t i = 0; i < state.farmTypes; ++i) {
+        lblFarmPrice_UpdateCaption(i);
+        lblFarmCount_UpdateCaption(i);
+    }
+    lblPerSecond_Update();
+    lblCounter_Update();
+    return true;
+}
+
+// ---- Help ----
+
+void frmVuskSandwich::mnuAbout_Click() {
+    MsgBox(QStringLiteral("Vusk sandwich is a production by vusk. To learn more, visit our website: ") + kWebsite,
+           mb::OKOnly, QStringLiteral("About vusk sandwich"));
+}
+
+void frmVuskSandwich::mnuSeekHelp_Click() {
+    int16_t count = -1;
+    int chosen = 0;
+    do {
+        ++count;
+        if (count < 5)
+            chosen = MsgBox(QStringLiteral("Seriously, seek help."),
+                            mb::AbortRetryIgnore + mb::Critical + mb::DefaultButton2, QStringLiteral("?"));
+        else
+            chosen = MsgBox(QStringLiteral("There's no escape."), mb::OKCancel + mb::Critical + mb::DefaultButton2,
+                            QStringLiteral("..."));
+    } while (chosen == answer::Retry);
+}
+
+// ---- The ending ----
+
+void frmVuskSandwich::StartEnding() {
+    tmrTick->stop();
+    // The menus go dark, and with them every shortcut of their items.
+    for (QMenu* menu : {mnuFile, mnuPurchase, mnuHelp}) {
+        menu->menuAction()->setEnabled(false);
+        for (QAction* action : menu->actions()) action->setEnabled(false);
+    }
+    for (QLabel* caption : lblCinematic) caption->hide();
+    fraCinematic->show();
+    fraCinematic->raise();
+    UpdateCoveredControls();
+    tmrCinematic->start();
+}
+
+void frmVuskSandwich::tmrCinematic_Timer() {
+    const CinematicEvent event = NextCinematicEvent(state.cinematicStep, static_cast<int>(lblCinematic.size()));
+    if (event.finished) {
+        btnErase->show();
+        tmrCinematic->stop();
+        btnErase->setFocus();
+        return;
+    }
+    QLabel* caption = lblCinematic.at(static_cast<size_t>(event.show));
+    caption->show();
+    if (const auto interval = TagToInterval(caption->property("Tag").toString().toStdString()))
+        tmrCinematic->setInterval(*interval);  // restarts the countdown
+}
+
+void frmVuskSandwich::btnErase_Click() {
+    // Only a save file the player chose and the game used is deleted; a
+    // failed deletion changes nothing and the window closes all the same.
+    if (!dlgSaveLoad.FileName().isEmpty() && dlgSaveLoad.FileNameConfirmed())
+        QFile::remove(dlgSaveLoad.FileName());
+    close();
+}
+
+}  // namespace vusk

@@ -1,0 +1,98 @@
+// The window's seams to the platform: message boxes, the save/open file
+// dialog and the clock. Each has a default that talks to the real platform
+// and can be replaced, so tests drive the window without a person.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QMessageBox;
+class QWidget;
+
+namespace vusk {
+
+// Message box styles: a button set, plus an icon, plus a default button.
+namespace mb {
+inline constexpr int OKOnly = 0;
+inline constexpr int OKCancel = 1;
+inline constexpr int AbortRetryIgnore = 2;
+inline constexpr int YesNoCancel = 3;
+inline constexpr int YesNo = 4;
+inline constexpr int RetryCancel = 5;
+inline constexpr int Critical = 16;
+inline constexpr int Question = 32;
+inline constexpr int Exclamation = 48;
+inline constexpr int Information = 64;
+inline constexpr int DefaultButton2 = 256;
+inline constexpr int DefaultButton3 = 512;
+}  // namespace mb
+
+// Answers: the button the player chose.
+namespace answer {
+inline constexpr int OK = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Abort = 3;
+inline constexpr int Retry = 4;
+inline constexpr int Ignore = 5;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+}  // namespace answer
+
+// A modal message box built from a style. Each button carries its answer in
+// the property "answer".
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int style,
+                                             const QString& title, QWidget* parent);
+
+// The answer of a box that was closed: the clicked button's, or Cancel when
+// it was closed without one.
+int AnswerOf(const QMessageBox& box);
+
+using MsgBoxFunction = std::function<int(const QString& prompt, int style, const QString& title)>;
+
+// The save/open file dialog of the window. It remembers the last file name
+// for the life of the window.
+class SaveLoadDialog {
+public:
+    enum class Mode { Open, Save };
+    // Returns the chosen path, or nothing when the player cancelled.
+    using Chooser = std::function<std::optional<QString>(Mode mode, const QString& proposed)>;
+
+    QString DefaultExt = QStringLiteral("txt");
+    // On: a cancelled dialog is reported as a failure by ShowOpen/ShowSave.
+    bool CancelError = true;
+
+    const QString& FileName() const { return fileName_; }
+    // Sets the proposed name; it is not one the player has confirmed.
+    void setFileName(const QString& name);
+
+    // True when FileName is a path the player confirmed in a dialog and the
+    // game went on to use.
+    bool FileNameConfirmed() const { return confirmed_; }
+    // The confirmed file turned out not to be a save the game could use.
+    void forgetConfirmation() { confirmed_ = false; }
+
+    // Show the modal dialog. True when the player confirmed a file, which is
+    // then in FileName (with DefaultExt added to a name without one); false
+    // when the dialog was cancelled (with CancelError on) or failed.
+    bool ShowOpen(QWidget* parent);
+    bool ShowSave(QWidget* parent);
+
+    // Replaces the real file dialog, for tests.
+    void setChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+
+private:
+    bool Show(Mode mode, QWidget* parent);
+
+    QString fileName_;
+    bool confirmed_ = false;
+    Chooser chooser_;
+};
+
+// Seconds from a monotonic clock.
+using ClockFunction = std::function<double()>;
+double MonotonicSeconds();
+
+}  // namespace vusk
