@@ -80,7 +80,7 @@ private slots:
         QVERIFY(!f.w->fraNewOrLoad->isHidden());
         QCOMPARE(f.w->state.farmCount[0], int16_t(1));
         QCOMPARE(f.w->lblFarmCount[0]->text(), QStringLiteral(" 1x"));
-        f.run(2, 0.02);
+        f.run(2, 0.25);
         f.w->btnNewGame->click();
         QVERIFY(f.w->fraNewOrLoad->isHidden());
         QVERIFY(std::abs(f.w->state.collected - 82) < 1e-6);
