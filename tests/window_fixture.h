@@ -4,6 +4,12 @@
 
 #include <QtTest>
 
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
 #include <deque>
 #include <memory>
 
