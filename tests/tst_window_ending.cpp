@@ -1,4 +1,341 @@
+// The alien ending, the erase button, and the Help menu's boxes.
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void placeholder() { QSKIP("written next"); } };
-QTEST_MAIN(T)
+
+#include <QFile>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include "window_fixture.h"
+
+using namespace vusk;
+using Mode = SaveLoadDialog::Mode;
+
+namespace {
+
+std::vector<int> Shown(const frmVuskSandwich& w) {
+    std::vector<int> shown;
+    for (size_t i = 0; i < w.lblCinematic.size(); ++i)
+        if (w.lblCinematic[i]->isVisibleTo(w.fraCinematic)) shown.push_back(int(i));
+    return shown;
+}
+
+}  // namespace
+
+class TestWindowEnding : public QObject {
+    Q_OBJECT
+
+    WindowFixture f;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    void buyUfo() {
+        f.w->state.collected = 5e9;
+        f.w->btnPurchase_Click(4);
+    }
+
+    void chooseFile(const QString& path) {
+        f.w->dlgSaveLoad.setChooser([path](Mode, const QString&) { return std::optional<QString>(path); });
+    }
+
+private slots:
+    void init() {
+        f.create();
+        f.w->tmrTick->start();
+        f.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+        dir = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup() {
+        f.w.reset();
+        dir.reset();
+    }
+
+    void ufoNeedsItsFullPrice() {
+        f.w->btnNewGame_Click();
+        f.w->state.collected = 5e9 - 0.5;
+        f.w->btnPurchase[4]->click();
+        QCOMPARE(f.boxes.size(), size_t(1));
+        QCOMPARE(f.boxes[0].title, QStringLiteral("Not enough vusk"));
+        QVERIFY(f.w->fraCinematic->isHidden());
+        QVERIFY(f.w->tmrTick->isActive());
+    }
+
+    void startingTheEnding() {
+        f.w->btnNewGame_Click();
+        f.w->state.farmCount[0] = 3;
+        f.w->lblPerSecond_Update();
+        f.w->state.collected = 5e9;
+        f.w->tmrTick_Timer();
+        const QString counter = f.w->lblCounter->text();
+        const GameState before = f.w->state;
+        f.w->btnPurchase[4]->click();
+
+        QVERIFY(f.boxes.empty());
+        QVERIFY(!f.w->tmrTick->isActive());
+        for (QMenu* m : {f.w->mnuFile, f.w->mnuPurchase, f.w->mnuHelp}) QVERIFY(!m->menuAction()->isEnabled());
+        QVERIFY(f.w->fraCinematic->isVisible());
+        QVERIFY(Shown(*f.w).empty());
+        QVERIFY(!f.w->btnErase->isVisible());
+        QVERIFY(f.w->tmrCinematic->isActive());
+        QCOMPARE(f.w->tmrCinematic->interval(), 1800);
+        QCOMPARE(f.w->state, before);  // nothing paid, no UFO counted
+        QCOMPARE(f.w->lblFarmCount[4]->text(), QStringLiteral("0x"));
+        QCOMPARE(f.w->lblFarmPrice[4]->text(), QStringLiteral("k5B"));
+        QCOMPARE(f.w->lblPerSecond->text(), QStringLiteral(" 3 per second"));
+        // The ending frame is what the player sees, everywhere.
+        QWidget* top = f.w->centralWidget()->childAt(f.w->btnPurchase[0]->geometry().center());
+        QVERIFY(top == f.w->fraCinematic || f.w->fraCinematic->isAncestorOf(top));
+
+        // Production has stopped: time passes, the amount stays.
+        QTest::qWait(60);
+        QCOMPARE(f.w->state.collected, before.collected);
+        QCOMPARE(f.w->lblCounter->text(), counter);
+    }
+
+    void revealSequence() {
+        buyUfo();
+        const std::vector<int> intervals = {8000, 8000, 5000, 4000, 8000, 11000, 1000, 1000, 3000};
+        for (int step = 0; step < 9; ++step) {
+            f.w->tmrCinematic_Timer();
+            std::vector<int> expected(size_t(step) + 1);
+            std::iota(expected.begin(), expected.end(), 0);
+            QCOMPARE(Shown(*f.w), expected);
+            QCOMPARE(f.w->tmrCinematic->interval(), intervals[size_t(step)]);
+            QVERIFY(f.w->tmrCinematic->isActive());
+            QVERIFY(!f.w->btnErase->isVisible());
+            QCOMPARE(f.w->state.cinematicStep, int16_t(step + 1));
+        }
+        f.w->tmrCinematic_Timer();
+        QCOMPARE(Shown(*f.w).size(), size_t(9));
+        QVERIFY(f.w->btnErase->isVisible());
+        QVERIFY(!f.w->tmrCinematic->isActive());
+        QCOMPARE(f.w->lblCounter->text(), QStringLiteral(" 100"));  // the last tick's
+        QCOMPARE(f.w->lblCinematic[7]->text(), QStringLiteral("TOTAL VUSK: 0"));
+        QVERIFY(f.w->lblCinematic[8]->font().bold());
+        QCOMPARE(QApplication::focusWidget(), f.w->btnErase);
+    }
+
+    void realTimerRunsTheStory() {
+        // The whole story on the real timer, with every delay shortened.
+        for (QLabel* caption : f.w->lblCinematic) caption->setProperty("Tag", QStringLiteral("5"));
+        f.w->tmrCinematic->setInterval(5);
+        buyUfo();
+        QTRY_VERIFY_WITH_TIMEOUT(f.w->btnErase->isVisible(), 3000);
+        QCOMPARE(Shown(*f.w).size(), size_t(9));
+        QVERIFY(!f.w->tmrCinematic->isActive());
+    }
+
+    void theEndingCannotBeDisturbed() {
+        buyUfo();
+        f.w->tmrCinematic_Timer();
+        f.w->tmrCinematic_Timer();
+        const GameState before = f.w->state;
+
+        // Another UFO request, a purchase, the menu items and their shortcuts.
+        f.w->btnPurchase_Click(4);
+        f.w->btnPurchase_Click(0);
+        f.w->mnuUfo->trigger();
+        f.w->mnuCob->trigger();
+        f.w->mnuSave->trigger();
+        f.w->mnuLoad->trigger();
+        f.w->mnuSeekHelp->trigger();
+        QTest::keyClick(f.w.get(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(f.w.get(), Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(f.w.get(), Qt::Key_Q, Qt::ControlModifier);
+        // The covered buttons, from the keyboard.
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(f.w.get(), Qt::Key_Tab);
+            if (QApplication::focusWidget()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        }
+
+        QVERIFY(f.w->isVisible());
+        QVERIFY(f.boxes.empty());
+        QCOMPARE(f.w->state, before);
+        QCOMPARE(Shown(*f.w), (std::vector<int>{0, 1}));
+        QVERIFY(f.w->tmrCinematic->isActive());
+        QCOMPARE(f.w->tmrCinematic->interval(), 8000);
+        for (QPushButton* b : f.w->btnPurchase) QVERIFY(!b->isEnabled());
+        QVERIFY(!f.w->btnNewGame->isEnabled());
+    }
+
+    void eraseAConfirmedSaveFile() {
+        const QString path = dir->filePath("mine.txt");
+        chooseFile(path);
+        f.w->mnuSave_Click();
+        QVERIFY(QFile::exists(path));
+        buyUfo();
+        for (int i = 0; i < 10; ++i) f.w->tmrCinematic_Timer();
+        const qsizetype boxes = qsizetype(f.boxes.size());
+        f.w->btnErase->click();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(!f.w->isVisible());
+        QCOMPARE(qsizetype(f.boxes.size()), boxes);  // no question, no message
+    }
+
+    void eraseAfterALoad() {
+        const QString path = dir->filePath("loaded.txt");
+        chooseFile(path);
+        f.w->mnuSave_Click();
+        f.w->dlgSaveLoad.setFileName(QString());
+        QVERIFY(f.w->LoadGame());
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void eraseDeletesOnlyWhatThePlayerChose_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("no dialog ever confirmed") << 0;
+        QTest::newRow("after a cancelled save") << 1;
+        QTest::newRow("after a refused load") << 2;
+        QTest::newRow("after a failed save") << 3;
+    }
+    void eraseDeletesOnlyWhatThePlayerChose() {
+        QFETCH(int, how);
+        // A vusk_save.txt in the current folder that the player never picked.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        QFile bare(QStringLiteral("vusk_save.txt"));
+        QVERIFY(bare.open(QIODevice::WriteOnly));
+        bare.write("keep me");
+        bare.close();
+        const QString other = dir->filePath("other.txt");
+        QFile otherFile(other);
+        QVERIFY(otherFile.open(QIODevice::WriteOnly));
+        otherFile.write("not a save");
+        otherFile.close();
+
+        if (how == 1) {
+            chooseFile(other);
+            f.w->mnuSave_Click();  // a real save into other.txt...
+            f.w->dlgSaveLoad.setChooser([](Mode, const QString&) { return std::nullopt; });
+            f.w->mnuSave_Click();  // ...then a cancelled one
+            QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
+        } else if (how == 2) {
+            chooseFile(other);
+            QVERIFY(!f.w->LoadGame());
+        } else if (how == 3) {
+            chooseFile(dir->filePath("other.txt/inside.txt"));
+            f.w->mnuSave_Click();
+        }
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!f.w->isVisible());
+        QVERIFY(QFile::exists(dir->filePath("vusk_save.txt")));
+        QVERIFY(QFile::exists(other));
+        QDir::setCurrent(previous);
+    }
+
+    void eraseCopesWithAFileThatIsGone() {
+        const QString path = dir->filePath("gone.txt");
+        chooseFile(path);
+        f.w->mnuSave_Click();
+        QVERIFY(QFile::remove(path));
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!f.w->isVisible());
+
+        // And with one it may not delete: the window closes all the same.
+        f.create();
+        f.w->show();
+        QVERIFY(QDir(dir->path()).mkdir("locked"));
+        const QString locked = dir->filePath("locked/save.txt");
+        chooseFile(locked);
+        f.w->mnuSave_Click();
+        QFile::setPermissions(dir->filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!f.w->isVisible());
+        QFile::setPermissions(dir->filePath("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void closeBoxDuringTheEndingDeletesNothing() {
+        const QString path = dir->filePath("kept.txt");
+        chooseFile(path);
+        f.w->mnuSave_Click();
+        buyUfo();
+        QVERIFY(f.w->close());
+        QVERIFY(QFile::exists(path));
+    }
+
+    // ---- Help ----
+
+    void about() {
+        f.w->mnuAbout->trigger();
+        QCOMPARE(f.boxes.size(), size_t(1));
+        QCOMPARE(f.boxes[0].title, QStringLiteral("About vusk sandwich"));
+        QVERIFY(f.boxes[0].prompt.startsWith(
+            QStringLiteral("Vusk sandwich is a production by vusk. To learn more, visit our website: ")));
+        QVERIFY(f.boxes[0].prompt.endsWith(QStringLiteral("example.org/")));
+        QCOMPARE(f.boxes[0].style, 0);
+    }
+
+    void seekHelp_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("seriously");  // how many "Seriously, seek help." boxes
+        QTest::addColumn<bool>("noEscape");
+        QTest::newRow("abort") << QList<int>{3} << 1 << false;
+        QTest::newRow("retry four times, ignore") << QList<int>{4, 4, 4, 4, 5} << 5 << false;
+        QTest::newRow("retry five times, OK") << QList<int>{4, 4, 4, 4, 4, 1} << 5 << true;
+        QTest::newRow("retry five times, cancel") << QList<int>{4, 4, 4, 4, 4, 2} << 5 << true;
+    }
+    void seekHelp() {
+        QFETCH(QList<int>, answers);
+        QFETCH(int, seriously);
+        QFETCH(bool, noEscape);
+        for (int round = 0; round < 2; ++round) {  // a new choice starts over
+            f.boxes.clear();
+            f.answers.assign(answers.begin(), answers.end());
+            f.w->mnuSeekHelp->trigger();
+            QCOMPARE(f.boxes.size(), size_t(seriously + (noEscape ? 1 : 0)));
+            for (int i = 0; i < seriously; ++i) {
+                QCOMPARE(f.boxes[size_t(i)].prompt, QStringLiteral("Seriously, seek help."));
+                QCOMPARE(f.boxes[size_t(i)].title, QStringLiteral("?"));
+                QCOMPARE(f.boxes[size_t(i)].style, 274);
+            }
+            if (noEscape) {
+                QCOMPARE(f.boxes.back().prompt, QStringLiteral("There's no escape."));
+                QCOMPARE(f.boxes.back().title, QStringLiteral("..."));
+                QCOMPARE(f.boxes.back().style, 273);
+            }
+            QVERIFY(f.answers.empty());
+        }
+    }
+
+    void messageBoxesAsBuilt_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QList<int>>("buttons");  // answers of the buttons, in order added
+        QTest::addColumn<int>("enter");           // the answer Enter gives
+        QTest::addColumn<int>("icon");
+        QTest::newRow("OK only") << 0 << QList<int>{1} << 1 << int(QMessageBox::NoIcon);
+        QTest::newRow("seriously") << 274 << QList<int>{3, 4, 5} << 4 << int(QMessageBox::Critical);
+        QTest::newRow("no escape") << 273 << QList<int>{1, 2} << 2 << int(QMessageBox::Critical);
+        QTest::newRow("saved") << 64 << QList<int>{1} << 1 << int(QMessageBox::Information);
+    }
+    void messageBoxesAsBuilt() {
+        QFETCH(int, style);
+        QFETCH(QList<int>, buttons);
+        QFETCH(int, enter);
+        QFETCH(int, icon);
+        auto box = BuildMessageBox(QStringLiteral("prompt <b>"), style, QStringLiteral("title"), f.w.get());
+        QCOMPARE(box->windowTitle(), QStringLiteral("title"));
+        QCOMPARE(box->text(), QStringLiteral("prompt <b>"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(int(box->icon()), icon);
+        QList<int> answers;
+        for (QAbstractButton* b : box->buttons()) answers << b->property("answer").toInt();
+        std::sort(answers.begin(), answers.end());
+        QCOMPARE(answers, buttons);
+        QCOMPARE(box->defaultButton()->property("answer").toInt(), enter);
+
+        // Enter on the open box chooses the default button.
+        box->open();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QTest::keyClick(box.get(), Qt::Key_Return);
+        QTRY_VERIFY(!box->isVisible());
+        QCOMPARE(AnswerOf(*box), enter);
+    }
+};
+
+QTEST_MAIN(TestWindowEnding)
 #include "tst_window_ending.moc"
