@@ -101,32 +101,6 @@ private slots:
         QCOMPARE(f.w->lblCounter->text(), QStringLiteral(" 80"));
     }
 
-    void cobPricesAndTheirLabels() {
-        f.w->btnNewGame_Click();
-        f.w->state.collected = 20 + 22 + 24.2 + 26.62 + 29.282 - 1e-9;
-        const QStringList labels = {"k22", "k24", "k26", "k29"};
-        for (const QString& label : labels) {
-            f.w->btnPurchase_Click(0);
-            QCOMPARE(f.w->lblFarmPrice[0]->text(), label);
-        }
-        QVERIFY(f.boxes.empty());
-        // The last one costs a hair more than is left.
-        f.w->btnPurchase_Click(0);
-        QCOMPARE(f.boxes.size(), size_t(1));
-        QCOMPARE(f.w->state.farmCount[0], int16_t(4));
-        QCOMPARE(f.w->lblFarmPrice[0]->text(), QStringLiteral("k29"));
-
-        // k24 stands for 24.2, which 24 cannot pay.
-        f.create();
-        f.w->state.farmPrice[0] = 20 * 1.1 * 1.1;
-        f.w->lblFarmPrice_UpdateCaption(0);
-        QCOMPARE(f.w->lblFarmPrice[0]->text(), QStringLiteral("k24"));
-        f.w->state.collected = 24;
-        f.w->btnPurchase_Click(0);
-        QCOMPARE(f.boxes.size(), size_t(1));
-        QCOMPARE(f.w->state.collected, 24.0);
-    }
-
     void notEnoughVusk() {
         f.w->btnNewGame_Click();
         const GameState before = f.w->state;
