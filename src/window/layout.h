@@ -51,35 +51,36 @@ inline constexpr std::array kDesign = std::to_array<ControlDesign>({
     {"lblCounter",   -1, Kind::Label,  Layer::Game, {2160, 120, 3615, 375}, 13.5, false, Align::Right, ""},
     {"lblPerSecond", -1, Kind::Label,  Layer::Game, {120, 480, 5655, 255}, 9.75, false, Align::Right, "0 per second"},
 
-    // One row per producer: name, price, rate of one, number owned, Purchase.
+    // One row per producer, in reading order: name, price, rate of one, number
+    // owned, Purchase.
     {"Label2", 0, Kind::Label, Layer::Game, {120, 1200, 1455, 255}, 9.75, false, Align::Left, "Vusk on the cob"},
-    {"Label2", 1, Kind::Label, Layer::Game, {120, 1800,  855, 255}, 9.75, false, Align::Left, "Vusk field"},
-    {"Label2", 2, Kind::Label, Layer::Game, {120, 2400,  975, 255}, 9.75, false, Align::Left, "Vusk maze"},
-    {"Label2", 3, Kind::Label, Layer::Game, {120, 3000, 1695, 255}, 9.75, false, Align::Left, "Vuskbine harvester"},
-    {"Label2", 4, Kind::Label, Layer::Game, {120, 3600,  975, 255}, 9.75, false, Align::Left, "Vusk UFO"},
-
     {"lblFarmPrice", 0, Kind::Label, Layer::Game, {1680, 1200, 1095, 255}, 9.75, false, Align::Right, "k20"},
-    {"lblFarmPrice", 1, Kind::Label, Layer::Game, {1320, 1800, 1455, 255}, 9.75, false, Align::Right, "k500"},
-    {"lblFarmPrice", 2, Kind::Label, Layer::Game, {1320, 2400, 1455, 255}, 9.75, false, Align::Right, "k30k"},
-    {"lblFarmPrice", 3, Kind::Label, Layer::Game, {1920, 3000,  855, 255}, 9.75, false, Align::Right, "k10M"},
-    {"lblFarmPrice", 4, Kind::Label, Layer::Game, {1680, 3600, 1095, 255}, 9.75, false, Align::Right, "k5B"},
-
     {"lblFunction", 0, Kind::Label, Layer::Game, {3120, 1200, 615, 255}, 9.75, false, Align::Right, "1/s"},
-    {"lblFunction", 1, Kind::Label, Layer::Game, {3120, 1800, 615, 255}, 9.75, false, Align::Right, "20/s"},
-    {"lblFunction", 2, Kind::Label, Layer::Game, {3120, 2400, 615, 255}, 9.75, false, Align::Right, "400/s"},
-    {"lblFunction", 3, Kind::Label, Layer::Game, {2880, 3000, 855, 255}, 9.75, false, Align::Right, "128000/s"},
-    {"lblFunction", 4, Kind::Label, Layer::Game, {3120, 3600, 615, 255}, 9.75, false, Align::Right, "?\?\?\?/s"},
-
     {"lblFarmCount", 0, Kind::Label, Layer::Game, {3840, 1200, 495, 255}, 9.75, false, Align::Right, "0x"},
-    {"lblFarmCount", 1, Kind::Label, Layer::Game, {3840, 1800, 495, 255}, 9.75, false, Align::Right, "0x"},
-    {"lblFarmCount", 2, Kind::Label, Layer::Game, {3840, 2400, 495, 255}, 9.75, false, Align::Right, "0x"},
-    {"lblFarmCount", 3, Kind::Label, Layer::Game, {3840, 3000, 495, 255}, 9.75, false, Align::Right, "0x"},
-    {"lblFarmCount", 4, Kind::Label, Layer::Game, {3840, 3600, 495, 255}, 9.75, false, Align::Right, "0x"},
-
     {"btnPurchase", 0, Kind::Button, Layer::Game, {4560, 1080, 1215, 495}, 0, false, Align::Left, "Purchase"},
+
+    {"Label2", 1, Kind::Label, Layer::Game, {120, 1800,  855, 255}, 9.75, false, Align::Left, "Vusk field"},
+    {"lblFarmPrice", 1, Kind::Label, Layer::Game, {1320, 1800, 1455, 255}, 9.75, false, Align::Right, "k500"},
+    {"lblFunction", 1, Kind::Label, Layer::Game, {3120, 1800, 615, 255}, 9.75, false, Align::Right, "20/s"},
+    {"lblFarmCount", 1, Kind::Label, Layer::Game, {3840, 1800, 495, 255}, 9.75, false, Align::Right, "0x"},
     {"btnPurchase", 1, Kind::Button, Layer::Game, {4560, 1680, 1215, 495}, 0, false, Align::Left, "Purchase"},
+
+    {"Label2", 2, Kind::Label, Layer::Game, {120, 2400,  975, 255}, 9.75, false, Align::Left, "Vusk maze"},
+    {"lblFarmPrice", 2, Kind::Label, Layer::Game, {1320, 2400, 1455, 255}, 9.75, false, Align::Right, "k30k"},
+    {"lblFunction", 2, Kind::Label, Layer::Game, {3120, 2400, 615, 255}, 9.75, false, Align::Right, "400/s"},
+    {"lblFarmCount", 2, Kind::Label, Layer::Game, {3840, 2400, 495, 255}, 9.75, false, Align::Right, "0x"},
     {"btnPurchase", 2, Kind::Button, Layer::Game, {4560, 2280, 1215, 495}, 0, false, Align::Left, "Purchase"},
+
+    {"Label2", 3, Kind::Label, Layer::Game, {120, 3000, 1695, 255}, 9.75, false, Align::Left, "Vuskbine harvester"},
+    {"lblFarmPrice", 3, Kind::Label, Layer::Game, {1920, 3000,  855, 255}, 9.75, false, Align::Right, "k10M"},
+    {"lblFunction", 3, Kind::Label, Layer::Game, {2880, 3000, 855, 255}, 9.75, false, Align::Right, "128000/s"},
+    {"lblFarmCount", 3, Kind::Label, Layer::Game, {3840, 3000, 495, 255}, 9.75, false, Align::Right, "0x"},
     {"btnPurchase", 3, Kind::Button, Layer::Game, {4560, 2880, 1215, 495}, 0, false, Align::Left, "Purchase"},
+
+    {"Label2", 4, Kind::Label, Layer::Game, {120, 3600,  975, 255}, 9.75, false, Align::Left, "Vusk UFO"},
+    {"lblFarmPrice", 4, Kind::Label, Layer::Game, {1680, 3600, 1095, 255}, 9.75, false, Align::Right, "k5B"},
+    {"lblFunction", 4, Kind::Label, Layer::Game, {3120, 3600, 615, 255}, 9.75, false, Align::Right, "?\?\?\?/s"},
+    {"lblFarmCount", 4, Kind::Label, Layer::Game, {3840, 3600, 495, 255}, 9.75, false, Align::Right, "0x"},
     {"btnPurchase", 4, Kind::Button, Layer::Game, {4560, 3480, 1215, 495}, 0, false, Align::Left, "Purchase"},
 
     // The start screen.
