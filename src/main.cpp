@@ -5,7 +5,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vusk sandwich"));
-    QApplication::setDesktopFileName(QStringLiteral("vusk-sandwich"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.vusk.VuskSandwich"));
     vusk::frmVuskSandwich window;
     window.show();
     return app.exec();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFrame>
+#include <QIcon>
 #include <QSaveFile>
 #include <QLabel>
 #include <QLayout>
@@ -68,6 +69,7 @@ frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(
     InstallFontSubstitutions();
     setObjectName(QStringLiteral("frmVuskSandwich"));
     setWindowTitle(QStringLiteral("Vusk sandwich"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vusk-sandwich.png")));
     setFont(DesignFont(kDefaultPoints, false));
 
     CreateControls();
