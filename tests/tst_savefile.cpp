@@ -97,6 +97,20 @@ private slots:
         const auto edgeBack = ReadSaveFile(WriteSaveFile(edge), fresh);
         QVERIFY(edgeBack);
         QCOMPARE(*edgeBack, edge);
+
+        // The largest doubles (where production stops growing) still load,
+        // within 15 significant digits.
+        GameState top = fresh;
+        top.collected = std::numeric_limits<double>::max();
+        top.farmPrice[2] = std::numeric_limits<double>::max();
+        const std::string topText = WriteSaveFile(top);
+        QVERIFY2(topText.starts_with(" 1.79769313486231E+308 \r\n"), topText.c_str());
+        const auto topBack = ReadSaveFile(topText, fresh);
+        QVERIFY(topBack);
+        QVERIFY(std::abs(topBack->collected / top.collected - 1) < 1e-14);
+        QVERIFY(std::abs(topBack->farmPrice[2] / top.farmPrice[2] - 1) < 1e-14);
+        top.collected = -top.collected;
+        QVERIFY(ReadSaveFile(WriteSaveFile(top), fresh));
     }
 
     void keepsWhatTheFileDoesNotHold() {

@@ -9,7 +9,13 @@ namespace vusk {
 
 namespace {
 
+// The largest number of 15 significant digits that is still a double.
+// Anything larger would be written as a number above the largest double,
+// which reads back as out of range; it is written as this one instead.
+constexpr double kLargestWritten = 1.79769313486231e308;
+
 void AppendNumber(std::string& out, double value) {
+    if (std::fabs(value) > kLargestWritten) value = std::copysign(kLargestWritten, value);
     out += NumberToText(value);
     out += ' ';
 }
