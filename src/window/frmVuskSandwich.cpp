@@ -34,8 +34,12 @@ QFont DesignFont(double points, bool bold) {
 
 QString WithoutAccessKey(QString caption) { return caption.remove(u'&'); }
 
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString ObjectName(const ControlDesign& d) {
-    QString name = QString::fromUtf8(d.name.data(), static_cast<qsizetype>(d.name.size()));
+    QString name = ToQString(d.name);
     if (d.index >= 0) name += QStringLiteral("(%1)").arg(d.index);
     return name;
 }
@@ -121,8 +125,7 @@ void frmVuskSandwich::CreateControls() {
         QWidget* layer = d.layer == Layer::Game    ? gameLayer
                          : d.layer == Layer::Start ? static_cast<QWidget*>(fraNewOrLoad)
                                                    : static_cast<QWidget*>(fraCinematic);
-        const QString caption =
-            QString::fromUtf8(d.caption.data(), static_cast<qsizetype>(d.caption.size()));
+        const QString caption = ToQString(d.caption);
         QWidget* widget = nullptr;
         if (d.kind == Kind::Label) {
             auto* label = new QLabel(caption, layer);
@@ -162,9 +165,8 @@ void frmVuskSandwich::CreateControls() {
     }
 
     for (size_t i = 0; i < lblCinematic.size(); ++i) {
-        const CinematicCaption& c = kCinematic[i];
-        lblCinematic[i]->setText(QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size())));
-        lblCinematic[i]->setProperty("Tag", QString::fromUtf8(c.tag.data(), static_cast<qsizetype>(c.tag.size())));
+        lblCinematic[i]->setText(ToQString(kCinematic[i].text));
+        lblCinematic[i]->setProperty("Tag", ToQString(kCinematic[i].tag));
     }
     btnErase->hide();
 
