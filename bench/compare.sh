@@ -11,6 +11,7 @@ seconds=${2:-10}
 
 . scripts/deps.sh
 vusk_need "${VUSK_BUILD_PACKAGES[@]}" libbenchmark-dev xvfb xauth
+command -v dbus-run-session >/dev/null || vusk_need dbus
 vusk_configure_and_build build-bench -DVUSK_BENCH=ON -DVUSK_TESTS=OFF >/dev/null
 
 out=$(mktemp)
@@ -18,8 +19,11 @@ runtime=$(mktemp -d)
 trap 'rm -rf "$out" "$runtime"' EXIT
 
 echo "Running game_cpu and floor_cpu $runs times each, $seconds s per run"
+# One session bus for all runs, as on a desktop: without one, the first Qt
+# program would start one on its own (and leave it running), and only that
+# run would pay for it.
 XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
+    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" dbus-run-session -- bash -c '
         set -euo pipefail
         for ((i = 1; i <= $1; i++)); do
             build-bench/bench/game_cpu "$2" ${GAME_ARGS:-}

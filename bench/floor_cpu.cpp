@@ -14,6 +14,7 @@
 int main(int argc, char* argv[]) {
     bench::Probe probe;
     QApplication app(argc, argv);
+    probe.mark("app");
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
 
     QWidget window;
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     font.setPointSizeF(13.5);
     label->setFont(font);
     probe.watch(label, QStringLiteral("label"));
+    probe.mark("window");
 
     // The same amount per tick as game_cpu's producers earn.
     double collected = 123456.789;
@@ -42,6 +44,7 @@ int main(int argc, char* argv[]) {
 
     probe.watchFirstFrame(&window);
     window.show();
+    probe.mark("shown");
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
     probe.report("floor", ticks);

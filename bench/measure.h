@@ -82,6 +82,9 @@ public:
 
     bool firstFrameShown() const { return frameSeconds_ > 0; }
 
+    // Notes how far start-up has come: wall time from main() and CPU time.
+    void mark(const char* phase) { marks_.push_back({phase, BootSeconds(), CpuSeconds()}); }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed() &&
             !firstFrameShown()) {
@@ -114,6 +117,11 @@ public:
                     program, CpuSeconds(), CpuSeconds() - frameCpu_,
                     (frameSeconds_ - processStart_) * 1000, (frameSeconds_ - mainSeconds_) * 1000,
                     PeakRssKiB(), ticks);
+        std::printf("PHASES program=%s", program);
+        for (const Mark& m : marks_)
+            std::printf(" %s=%.1fms/%.1fms", m.phase, (m.seconds - mainSeconds_) * 1000, m.cpu * 1000);
+        std::printf(" first_frame=%.1fms/%.1fms (wall from main()/process CPU)\n",
+                    (frameSeconds_ - mainSeconds_) * 1000, frameCpu_ * 1000);
         for (const Watched& w : widgets_) {
             std::printf("PAINTS program=%s widget=%s first_frame=%d after=%d last_rect=%dx%d+%d+%d\n",
                         program, qPrintable(w.name), w.paintsBefore, w.paintsAfter,
@@ -130,6 +138,12 @@ private:
         int paintsAfter;
         QRect lastRect;
     };
+    struct Mark {
+        const char* phase;
+        double seconds;
+        double cpu;
+    };
+    std::vector<Mark> marks_;
     double mainSeconds_;
     double processStart_;
     double frameSeconds_ = 0;
