@@ -2,8 +2,8 @@
 # Builds the save-file fuzz target into build-fuzz/ and runs it.
 # Usage: fuzz/run.sh SECONDS [libFuzzer options...]
 # First every input under fuzz/regressions/ is run once, then the fuzzer runs
-# for SECONDS over a copy of fuzz/corpus/ (the repository's corpus is never
-# written to). Inputs that fail are kept in build-fuzz/artifacts/. Exits
+# for SECONDS over a copy of fuzz/corpus/ and fuzz/regressions/ (the
+# repository's files are never written to). Inputs that fail are kept in build-fuzz/artifacts/. Exits
 # non-zero when any input crashes or breaks a checked property.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +37,8 @@ fi
 
 corpus=$(mktemp -d "${TMPDIR:-/tmp}/vusk-fuzz-corpus.XXXXXX")
 trap 'rm -rf "$corpus"' EXIT
-cp fuzz/corpus/* "$corpus"/
+# The regression inputs seed the run too: they sit next to known faults.
+cp fuzz/corpus/* "${regressions[@]}" "$corpus"/
 
 echo "Fuzzing for $seconds s"
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
