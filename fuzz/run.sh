@@ -3,8 +3,9 @@
 # Usage: fuzz/run.sh SECONDS [libFuzzer options...]
 # First every input under fuzz/regressions/ is run once, then the fuzzer runs
 # for SECONDS over a copy of fuzz/corpus/ and fuzz/regressions/ (the
-# repository's files are never written to). Inputs that fail are kept in build-fuzz/artifacts/. Exits
-# non-zero when any input crashes or breaks a checked property.
+# repository's files are never written to). Inputs that fail are kept in
+# build-fuzz/artifacts/. Exits non-zero when any input crashes or breaks a
+# checked property.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
