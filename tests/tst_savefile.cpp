@@ -4,26 +4,14 @@
 #include <cmath>
 #include <limits>
 
+#include "fresh_game.h"
 #include "savefile/savefile.h"
 
 using namespace vusk;
 
 namespace {
 
-GameState Fresh() {
-    GameState s;
-    NewGame(s, {"k20", "k500", "k30k", "k10M", "k5B"},
-            {"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"});
-    return s;
-}
-
-const char kFreshFile[] =
-    " 100 \r\n"
-    " 0  1  20  0  1 \r\n"
-    " 0  20  500  0  1 \r\n"
-    " 0  400  30000  1  1000 \r\n"
-    " 0  128000  10000000  1  1000000 \r\n"
-    " 0  0  5000000000  1  1000000000 \r\n";
+GameState Fresh() { return FreshGame(); }
 
 // The same 26 numbers padded to 14-column print zones.
 std::string PrintZones(const std::vector<std::vector<std::string>>& lines) {

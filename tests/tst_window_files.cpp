@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "fresh_game.h"
 #include "savefile/savefile.h"
 #include "window_fixture.h"
 
@@ -35,14 +36,6 @@ QStringList Labels(const frmVuskSandwich& w) {
     for (size_t i = 0; i < 5; ++i) texts << w.lblFarmPrice[i]->text() << w.lblFarmCount[i]->text();
     return texts;
 }
-
-const QByteArray kFreshFile =
-    " 100 \r\n"
-    " 0  1  20  0  1 \r\n"
-    " 0  20  500  0  1 \r\n"
-    " 0  400  30000  1  1000 \r\n"
-    " 0  128000  10000000  1  1000000 \r\n"
-    " 0  0  5000000000  1  1000000000 \r\n";
 
 }  // namespace
 
@@ -85,7 +78,7 @@ private slots:
         f.w->mnuSave->trigger();
         QCOMPARE(modes, std::vector<Mode>{Mode::Save});
         QCOMPARE(proposed, QStringList{"vusk_save.txt"});
-        QCOMPARE(Read(path("fresh.txt")), kFreshFile);
+        QCOMPARE(Read(path("fresh.txt")), QByteArray(kFreshFile));
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("Game saved."));
         QCOMPARE(f.boxes[0].title, QStringLiteral("Game saved"));
@@ -162,8 +155,8 @@ private slots:
         f.w->mnuSave_Click();
         f.w->state.collected = 1;  // something a load must undo
         QVERIFY(f.w->LoadGame());
-        GameState fresh = f.w->state;
-        NewGame(fresh, {"k20", "k500", "k30k", "k10M", "k5B"}, {"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"});
+        GameState fresh = FreshGame();
+        fresh.lastTick = f.w->state.lastTick;
         QCOMPARE(f.w->state, fresh);
         for (QLabel* count : f.w->lblFarmCount) QCOMPARE(count->text(), QStringLiteral(" 0x"));
         QCOMPARE(f.w->lblFarmPrice[4]->text(), QStringLiteral("k5B"));
@@ -213,7 +206,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");  // empty: no such file
         QTest::newRow("no such file") << QByteArray();
         QTest::newRow("only line 1") << QByteArray(" 100 \r\n");
-        QTest::newRow("ends early") << kFreshFile.left(kFreshFile.size() - 14);
+        QTest::newRow("ends early") << QByteArray(kFreshFile).chopped(14);
         QTest::newRow("not a number") << QByteArray(kFreshFile).replace(" 400 ", " lots ");
         QTest::newRow("count too large") << QByteArray(kFreshFile).replace(" 0  20  500 ", " 99999  20  500 ");
         QTest::newRow("unit 0") << QByteArray(kFreshFile).replace(" 1  1000 ", " 1  0 ");
@@ -305,7 +298,7 @@ private slots:
         Write(path("old.txt"), QByteArray(4096, 'x'));
         choices = {path("old.txt")};
         f.w->mnuSave_Click();
-        QCOMPARE(Read(path("old.txt")), kFreshFile);
+        QCOMPARE(Read(path("old.txt")), QByteArray(kFreshFile));
         QCOMPARE(f.boxes.back().prompt, QStringLiteral("Game saved."));
     }
 };
