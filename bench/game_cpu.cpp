@@ -4,9 +4,6 @@
 // Options, for finding out what a tick repaints:
 //   --rewrite-captions  every 20 ms, also set every price, count and the
 //                       per-second caption again to the text they already have
-//   --separate-labels   move the counter's left and bottom edge in by one
-//                       pixel, so that it no longer overlaps Label1 and
-//                       lblPerSecond
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -22,7 +19,6 @@ int main(int argc, char* argv[]) {
     probe.mark("app");
     int seconds = 10;
     bool rewriteCaptions = false;
-    bool separateLabels = false;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         bool number = false;
@@ -31,10 +27,8 @@ int main(int argc, char* argv[]) {
             seconds = n;
         } else if (args[i] == QLatin1String("--rewrite-captions")) {
             rewriteCaptions = true;
-        } else if (args[i] == QLatin1String("--separate-labels")) {
-            separateLabels = true;
         } else {
-            std::fprintf(stderr, "usage: game_cpu [SECONDS] [--rewrite-captions] [--separate-labels]\n");
+            std::fprintf(stderr, "usage: game_cpu [SECONDS] [--rewrite-captions]\n");
             return 2;
         }
     }
@@ -47,7 +41,6 @@ int main(int argc, char* argv[]) {
     window.state.farmCount = {10, 5, 3, 2, 0};
     window.state.collected = 123456.789;
     window.lblPerSecond_Update();
-    if (separateLabels) window.lblCounter->setGeometry(window.lblCounter->geometry().adjusted(1, 0, 0, -1));
 
     probe.watch(window.lblCounter, QStringLiteral("lblCounter"));
     probe.watch(window.lblPerSecond, QStringLiteral("lblPerSecond"));
@@ -77,7 +70,6 @@ int main(int argc, char* argv[]) {
     app.exec();
     QString variant = QStringLiteral("game");
     if (rewriteCaptions) variant += QStringLiteral("-rewrite");
-    if (separateLabels) variant += QStringLiteral("-separate");
     probe.report(qPrintable(variant), ticks);
     return probe.firstFrameShown() ? 0 : 1;
 }

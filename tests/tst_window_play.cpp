@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "window_fixture.h"
 
@@ -176,6 +177,40 @@ private slots:
         f.w->btnPurchase_Click(2);  // 400 more still fit
         QCOMPARE(f.w->state.farmCount[2], int16_t(1));
         QCOMPARE(f.w->lblPerSecond->text(), QStringLiteral(" 2147456400 per second"));
+    }
+
+    void aTickRepaintsOnlyTheCounter() {
+        // Only the counter's caption changes on a tick; its neighbours, whose
+        // boxes touch it, keep their pixels.
+        f.w->btnNewGame_Click();
+        f.w->state.farmCount = {10, 5, 3, 2, 0};
+        f.w->lblPerSecond_Update();
+
+        struct PaintCounter : QObject {
+            std::map<QString, int> paints;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Paint) ++paints[o->objectName()];
+                return false;
+            }
+        } counter;
+        const QList<QLabel*> labels = f.w->gameLayer->findChildren<QLabel*>();
+        QVERIFY(labels.size() > 20);
+        for (QLabel* l : labels) l->installEventFilter(&counter);
+        f.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+        QTRY_VERIFY(counter.paints[QStringLiteral("Label1")] > 0);  // the first frame
+        QTest::qWait(20);
+        counter.paints.clear();
+
+        for (int tick = 1; tick <= 5; ++tick) {
+            const QString before = f.w->lblCounter->text();
+            f.run(0.02, 0.02);
+            QVERIFY(f.w->lblCounter->text() != before);
+            QTRY_COMPARE(counter.paints[QStringLiteral("lblCounter")], tick);
+        }
+        QTest::qWait(20);
+        for (const auto& [name, n] : counter.paints)
+            if (name != QLatin1String("lblCounter")) QVERIFY2(n == 0, qPrintable(name + " repainted"));
     }
 
     void quitEndsTheProgram_data() {

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegion>
 #include <QTimer>
 
 #include "savefile/savefile.h"
@@ -163,6 +164,14 @@ void frmVuskSandwich::CreateControls() {
         else if (d.name == "lblCinematic") lblCinematic.at(i) = label;
         else if (d.name == "btnErase") btnErase = button;
     }
+
+    // The counter's box overlaps Label1's last column and lblPerSecond's top
+    // row by a pixel. The counter is redrawn on every tick; leaving those
+    // strips to its neighbours keeps a tick from repainting them as well.
+    QRegion counterArea(lblCounter->rect());
+    for (const QWidget* neighbour : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(lblPerSecond)})
+        counterArea -= neighbour->geometry().intersected(lblCounter->geometry()).translated(-lblCounter->pos());
+    lblCounter->setMask(counterArea);
 
     for (size_t i = 0; i < lblCinematic.size(); ++i) {
         lblCinematic[i]->setText(ToQString(kCinematic[i].text));
