@@ -1,6 +1,7 @@
 // The window as it is created: layers, controls, fonts, menus and timers.
 #include <QtTest>
 
+#include <QAccessible>
 #include <QAction>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -285,6 +286,20 @@ private slots:
         QCOMPARE(w->btnErase->accessibleName(), QStringLiteral("Erase save file"));
         QCOMPARE(w->lblCounter->accessibleDescription(), QStringLiteral("Vusk collected"));
         QCOMPARE(w->lblPerSecond->accessibleDescription(), QStringLiteral("Vusk per second"));
+
+        // What a screen reader is told: the counter reads as its amount, with
+        // what it is as the description; every button has a name without "&".
+        w->btnNewGame_Click();
+        w->state.collected = 4321;
+        w->lblCounter_Update();
+        QAccessibleInterface* counter = QAccessible::queryAccessibleInterface(w->lblCounter);
+        QVERIFY(counter);
+        QCOMPARE(counter->text(QAccessible::Name), QStringLiteral(" 4321"));
+        QCOMPARE(counter->text(QAccessible::Description), QStringLiteral("Vusk collected"));
+        for (QPushButton* b : w->findChildren<QPushButton*>()) {
+            const QString name = QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty() && !name.contains(u'&'), qPrintable(b->objectName() + ": " + name));
+        }
     }
 
     void gameLayerPicture() {
