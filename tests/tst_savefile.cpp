@@ -11,8 +11,6 @@ using namespace vusk;
 
 namespace {
 
-GameState Fresh() { return FreshGame(); }
-
 // The same 26 numbers padded to 14-column print zones.
 std::string PrintZones(const std::vector<std::vector<std::string>>& lines) {
     std::string out;
@@ -34,14 +32,14 @@ class TestSaveFile : public QObject {
 
 private slots:
     void freshGameFile() {
-        const std::string text = WriteSaveFile(Fresh());
+        const std::string text = WriteSaveFile(FreshGame());
         QCOMPARE(QByteArray::fromStdString(text), QByteArray(kFreshFile));
         QVERIFY(text.starts_with(" 100 \r\n"));  // blank, 100, blank, CR, LF
         QVERIFY(text.ends_with(" 5000000000  1  1000000000 \r\n"));
     }
 
     void floatsAreWrittenTo15Digits() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 26.620000000000005;
         s.farmPrice[0] = 24.200000000000003;
         s.farmPrice[1] = 1e15;
@@ -62,7 +60,7 @@ private slots:
 
     void roundTrips() {
         // A fresh game, a game after purchases, and values at the edges.
-        GameState fresh = Fresh();
+        GameState fresh = FreshGame();
         QCOMPARE(ReadSaveFile(WriteSaveFile(fresh), fresh), std::optional<GameState>(fresh));
 
         GameState played = fresh;
@@ -102,10 +100,10 @@ private slots:
     }
 
     void keepsWhatTheFileDoesNotHold() {
-        GameState current = Fresh();
+        GameState current = FreshGame();
         current.lastTick = 77.25;
         current.cinematicStep = 3;
-        GameState saved = Fresh();
+        GameState saved = FreshGame();
         saved.collected = 5;
         const auto loaded = ReadSaveFile(WriteSaveFile(saved), current);
         QVERIFY(loaded);
@@ -116,7 +114,7 @@ private slots:
     }
 
     void layoutsReadTheSame() {
-        const GameState fresh = Fresh();
+        const GameState fresh = FreshGame();
         GameState base = fresh;
         base.collected = 1;  // so that a load visibly changes something
         const auto expected = ReadSaveFile(kFreshFile, base);
@@ -155,7 +153,7 @@ private slots:
     }
 
     void numberForms() {
-        const GameState fresh = Fresh();
+        const GameState fresh = FreshGame();
         auto collectedOf = [&](const std::string& first) {
             std::string text(kFreshFile);
             text.replace(0, 5, first);
@@ -208,7 +206,7 @@ private slots:
     }
     void refusals() {
         QFETCH(QByteArray, text);
-        GameState current = Fresh();
+        GameState current = FreshGame();
         current.collected = 3.25;
         current.farmCount[1] = 4;
         QVERIFY(!ReadSaveFile(std::string_view(text.constData(), size_t(text.size())), current));

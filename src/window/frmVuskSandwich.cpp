@@ -169,7 +169,7 @@ void frmVuskSandwich::CreateControls() {
     // row by a pixel. The counter is redrawn on every tick; leaving those
     // strips to its neighbours keeps a tick from repainting them as well.
     QRegion counterArea(lblCounter->rect());
-    for (const QWidget* neighbour : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(lblPerSecond)})
+    for (const QLabel* neighbour : {Label1, lblPerSecond})
         counterArea -= neighbour->geometry().intersected(lblCounter->geometry()).translated(-lblCounter->pos());
     lblCounter->setMask(counterArea);
 
