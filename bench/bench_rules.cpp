@@ -6,13 +6,12 @@
 
 #include "game/game.h"
 #include "savefile/savefile.h"
+#include "window/layout.h"
 
 namespace {
 
 vusk::GameState MidGame() {
-    vusk::GameState s;
-    vusk::NewGame(s, {"k20", "k500", "k30k", "k10M", "k5B"},
-                  {"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"});
+    vusk::GameState s = vusk::NewGameFromDesign();
     // As after buying 25 cobs, 12 fields, 6 mazes and 3 harvesters.
     s.farmCount = {25, 12, 6, 3, 0};
     for (int16_t i = 0; i < vusk::kFarmTypes; ++i)

@@ -15,14 +15,15 @@
 
 #include "game/game.h"
 #include "savefile/savefile.h"
+#include "window/layout.h"
 
 namespace {
 
 using vusk::GameState;
 using vusk::PerFarm;
 
-const PerFarm<std::string> kPriceCaptions{"k20", "k500", "k30k", "k10M", "k5B"};
-const PerFarm<std::string> kRateCaptions{"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"};
+const PerFarm<std::string> kPriceCaptions = vusk::DesignCaptions("lblFarmPrice");
+const PerFarm<std::string> kRateCaptions = vusk::DesignCaptions("lblFunction");
 
 // Rounding to 15 significant digits moves a value by at most half a unit in
 // the 15th digit; reading the digits back adds half a unit in the last place

@@ -1,14 +1,9 @@
 // A fresh game and the exact save file the game writes for it.
 #pragma once
 
-#include "game/game.h"
+#include "window/layout.h"
 
-inline vusk::GameState FreshGame() {
-    vusk::GameState s;
-    vusk::NewGame(s, {"k20", "k500", "k30k", "k10M", "k5B"},
-                  {"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"});
-    return s;
-}
+inline vusk::GameState FreshGame() { return vusk::NewGameFromDesign(); }
 
 inline constexpr char kFreshFile[] =
     " 100 \r\n"

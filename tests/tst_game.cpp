@@ -4,20 +4,14 @@
 #include <cmath>
 #include <limits>
 
-#include "game/game.h"
+#include "fresh_game.h"
 
 using namespace vusk;
 
 namespace {
 
-const PerFarm<std::string> kPriceCaptions{"k20", "k500", "k30k", "k10M", "k5B"};
-const PerFarm<std::string> kRateCaptions{"1/s", "20/s", "400/s", "128000/s", "?\?\?\?/s"};
-
-GameState Fresh() {
-    GameState s;
-    NewGame(s, kPriceCaptions, kRateCaptions);
-    return s;
-}
+const PerFarm<std::string> kPriceCaptions = DesignCaptions("lblFarmPrice");
+const PerFarm<std::string> kRateCaptions = DesignCaptions("lblFunction");
 
 }  // namespace
 
@@ -149,7 +143,7 @@ private slots:
     }
 
     void perSecond() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         QCOMPARE(CalculatePerSecond(s), 0);
         s.farmCount = {3, 2, 1, 1, 0};
         QCOMPARE(CalculatePerSecond(s), 3 * 1 + 2 * 20 + 400 + 128000);
@@ -168,7 +162,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::overflow_error, CalculatePerSecond(s));
 
         // A single product out of range, even if a later term were negative.
-        s = Fresh();
+        s = FreshGame();
         s.farmRate[1] = std::numeric_limits<int32_t>::max();
         s.farmCount[1] = 2;
         s.farmRate[2] = std::numeric_limits<int32_t>::min();
@@ -177,7 +171,7 @@ private slots:
     }
 
     void production() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 80;
         s.farmCount[0] = 1;
         for (int i = 0; i < 500; ++i) AddProduction(s, 0.02);
@@ -195,7 +189,7 @@ private slots:
     }
 
     void cobPriceSequence() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 1000;
         const double expected[] = {20, 22, 24.2, 26.62, 29.282, 32.2102};
         const char* labels[] = {"k22", "k24", "k26", "k29", "k32"};
@@ -216,7 +210,7 @@ private slots:
     }
 
     void affordability() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 24;
         s.farmPrice[0] = 24.200000000000003;  // shown as k24
         const GameState before = s;
@@ -227,13 +221,13 @@ private slots:
         QCOMPARE(Purchase(s, 0), PurchaseResult::Bought);
         QCOMPARE(s.collected, 0.0);
 
-        s = Fresh();
+        s = FreshGame();
         QCOMPARE(Purchase(s, 1), PurchaseResult::NotEnough);
-        QCOMPARE(s, Fresh());
+        QCOMPARE(s, FreshGame());
     }
 
     void ufoEndsTheGameWithoutPaying() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 5e9 - 0.001;
         QCOMPARE(Purchase(s, kUfoIndex), PurchaseResult::NotEnough);
         s.collected = 5e9;
@@ -243,7 +237,7 @@ private slots:
     }
 
     void mazeKeepsItsUnit() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 1e12;
         std::string caption = "k30k";
         for (int n = 0; n < 80; ++n) {
@@ -256,7 +250,7 @@ private slots:
     }
 
     void limitsRefuseThePurchase() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         s.collected = 1e300;
         s.farmCount[0] = std::numeric_limits<int16_t>::max();
         GameState before = s;
@@ -264,7 +258,7 @@ private slots:
         QCOMPARE(s, before);
 
         // The per-second total would leave 32 bits.
-        s = Fresh();
+        s = FreshGame();
         s.collected = 1e300;
         s.farmCount[3] = 16777;
         s.farmRate[0] = std::numeric_limits<int32_t>::max() - 16777 * 128000;
@@ -278,7 +272,7 @@ private slots:
         QCOMPARE(Purchase(s, 1), PurchaseResult::Bought);  // exactly at the top is fine
 
         // A price that would stop being a finite number.
-        s = Fresh();
+        s = FreshGame();
         s.collected = std::numeric_limits<double>::max();
         s.farmPrice[1] = std::numeric_limits<double>::max() / 1.05;
         before = s;
@@ -287,7 +281,7 @@ private slots:
     }
 
     void indexOutOfRange() {
-        GameState s = Fresh();
+        GameState s = FreshGame();
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, Purchase(s, 5));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, Purchase(s, -1));
     }

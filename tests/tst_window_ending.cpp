@@ -94,13 +94,12 @@ private slots:
 
     void revealSequence() {
         buyUfo();
-        const std::vector<int> intervals = {8000, 8000, 5000, 4000, 8000, 11000, 1000, 1000, 3000};
         for (int step = 0; step < 9; ++step) {
             f.w->tmrCinematic_Timer();
             std::vector<int> expected(size_t(step) + 1);
             std::iota(expected.begin(), expected.end(), 0);
             QCOMPARE(Shown(*f.w), expected);
-            QCOMPARE(f.w->tmrCinematic->interval(), intervals[size_t(step)]);
+            QCOMPARE(f.w->tmrCinematic->interval(), TagToInterval(kCinematic[size_t(step)].tag).value());
             QVERIFY(f.w->tmrCinematic->isActive());
             QVERIFY(!f.w->btnErase->isVisible());
             QCOMPARE(f.w->state.cinematicStep, int16_t(step + 1));

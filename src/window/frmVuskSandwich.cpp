@@ -25,6 +25,11 @@ namespace {
 // a larger file is read only this far.
 constexpr qint64 kMaxSaveFileBytes = 1 << 20;
 
+QRect ToPixels(Twips t) {
+    return QRect(t.left / kTwipsPerPixel, t.top / kTwipsPerPixel, t.width / kTwipsPerPixel,
+                 t.height / kTwipsPerPixel);
+}
+
 QFont DesignFont(double points, bool bold) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
@@ -60,15 +65,38 @@ bool WriteFileAtomically(const QString& path, const std::string& text) {
     return file.commit();
 }
 
-}  // namespace
+// The maker's web address, at the end of the About prompt.
+const QString kWebsite = QStringLiteral("https://vusk.example.org/");
 
-const QString frmVuskSandwich::kWebsite = QStringLiteral("https://vusk.example.org/");
-
+// The window is designed in "MS Sans Serif"; where it is missing, a face with
+// the same metrics takes its place. Safe to call more than once.
 void InstallFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                                 QStringLiteral("Helvetica"), QStringLiteral("Arimo")});
 }
+
+// The control called `name`, which the design table must have created.
+template <typename Control>
+Control* DesignedControl(const QObject* window, const QString& name) {
+    auto* control = window->findChild<Control*>(name, Qt::FindChildrenRecursively);
+    if (!control) qFatal("frmVuskSandwich: the design has no control named %s", qPrintable(name));
+    return control;
+}
+
+template <typename Control>
+void Bind(const QObject* window, Control*& member, const char* name) {
+    member = DesignedControl<Control>(window, QLatin1String(name));
+}
+
+// A control array: the controls called name(0), name(1), ...
+template <typename Control, size_t N>
+void Bind(const QObject* window, std::array<Control*, N>& members, const char* name) {
+    for (size_t i = 0; i < N; ++i)
+        members[i] = DesignedControl<Control>(window, QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i));
+}
+
+}  // namespace
 
 frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(MonotonicSeconds) {
     InstallFontSubstitutions();
@@ -77,18 +105,16 @@ frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(
     setWindowIcon(QIcon(QStringLiteral(":/icons/vusk-sandwich.png")));
     setFont(DesignFont(kDefaultPoints, false));
 
-    CreateControls();
+    CreateLayers();
+    CreateDesignedControls();
+    BindControls();
+    MaskCounter();
+    FillStory();
+    DescribeControls();
+    ConnectControls();
+    SetTabOrder();
     CreateMenus();
-
-    tmrTick = new QTimer(this);
-    tmrTick->setObjectName(QStringLiteral("tmrTick"));
-    tmrTick->setInterval(20);
-    connect(tmrTick, &QTimer::timeout, this, &frmVuskSandwich::tmrTick_Timer);
-
-    tmrCinematic = new QTimer(fraCinematic);
-    tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
-    tmrCinematic->setInterval(kCinematicFirstInterval);
-    connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Timer);
+    CreateTimers();
 
     // Production is measured from the window's creation on.
     state.lastTick = clock_();
@@ -99,7 +125,9 @@ frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(
 
 frmVuskSandwich::~frmVuskSandwich() = default;
 
-void frmVuskSandwich::CreateControls() {
+// The client area holds three layers, bottom to top: the game, the start
+// screen and the ending.
+void frmVuskSandwich::CreateLayers() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(ToPixels(kClientArea).size());
@@ -121,7 +149,11 @@ void frmVuskSandwich::CreateControls() {
     fraNewOrLoad = makeFrame("fraNewOrLoad");
     fraCinematic = makeFrame("fraCinematic");  // created last, so it lies on top
     fraCinematic->hide();
+}
 
+// Every label and button of the design table, on its layer, named as the
+// table names it ("Label1", or "btnPurchase(2)" in a control array).
+void frmVuskSandwich::CreateDesignedControls() {
     for (const ControlDesign& d : kDesign) {
         QWidget* layer = d.layer == Layer::Game    ? gameLayer
                          : d.layer == Layer::Start ? static_cast<QWidget*>(fraNewOrLoad)
@@ -132,8 +164,7 @@ void frmVuskSandwich::CreateControls() {
             auto* label = new QLabel(caption, layer);
             label->setTextFormat(Qt::PlainText);
             label->setWordWrap(true);
-            label->setAlignment(Qt::AlignTop |
-                                (d.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft));
+            label->setAlignment(Qt::AlignTop | (d.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft));
             widget = label;
         } else {
             auto* button = new QPushButton(caption, layer);
@@ -143,59 +174,83 @@ void frmVuskSandwich::CreateControls() {
         widget->setObjectName(ObjectName(d));
         widget->setGeometry(ToPixels(d.box));
         if (d.points > 0 || d.bold) widget->setFont(DesignFont(d.points > 0 ? d.points : kDefaultPoints, d.bold));
-
-        auto* label = qobject_cast<QLabel*>(widget);
-        auto* button = qobject_cast<QPushButton*>(widget);
-        const auto i = static_cast<size_t>(d.index);
-        if (d.name == "Label1") Label1 = label;
-        else if (d.name == "lblCounter") lblCounter = label;
-        else if (d.name == "lblPerSecond") lblPerSecond = label;
-        else if (d.name == "Label2") Label2.at(i) = label;
-        else if (d.name == "lblFarmPrice") lblFarmPrice.at(i) = label;
-        else if (d.name == "lblFunction") lblFunction.at(i) = label;
-        else if (d.name == "lblFarmCount") lblFarmCount.at(i) = label;
-        else if (d.name == "btnPurchase") btnPurchase.at(i) = button;
-        else if (d.name == "Label3") Label3 = label;
-        else if (d.name == "Label4") Label4 = label;
-        else if (d.name == "btnNewGame") btnNewGame = button;
-        else if (d.name == "Label5") Label5 = label;
-        else if (d.name == "Label6") Label6 = label;
-        else if (d.name == "btnLoadGame") btnLoadGame = button;
-        else if (d.name == "lblCinematic") lblCinematic.at(i) = label;
-        else if (d.name == "btnErase") btnErase = button;
     }
+}
 
-    // The counter's box overlaps Label1's last column and lblPerSecond's top
-    // row by a pixel. The counter is redrawn on every tick; leaving those
-    // strips to its neighbours keeps a tick from repainting them as well.
+void frmVuskSandwich::BindControls() {
+    Bind(this, Label1, "Label1");
+    Bind(this, lblCounter, "lblCounter");
+    Bind(this, lblPerSecond, "lblPerSecond");
+    Bind(this, Label2, "Label2");
+    Bind(this, lblFarmPrice, "lblFarmPrice");
+    Bind(this, lblFunction, "lblFunction");
+    Bind(this, lblFarmCount, "lblFarmCount");
+    Bind(this, btnPurchase, "btnPurchase");
+    Bind(this, Label3, "Label3");
+    Bind(this, Label4, "Label4");
+    Bind(this, btnNewGame, "btnNewGame");
+    Bind(this, Label5, "Label5");
+    Bind(this, Label6, "Label6");
+    Bind(this, btnLoadGame, "btnLoadGame");
+    Bind(this, lblCinematic, "lblCinematic");
+    Bind(this, btnErase, "btnErase");
+}
+
+// The counter's box overlaps Label1's last column and lblPerSecond's top row
+// by a pixel. The counter is redrawn on every tick; leaving those strips to
+// its neighbours keeps a tick from repainting them as well.
+void frmVuskSandwich::MaskCounter() {
     QRegion counterArea(lblCounter->rect());
     for (const QLabel* neighbour : {Label1, lblPerSecond})
         counterArea -= neighbour->geometry().intersected(lblCounter->geometry()).translated(-lblCounter->pos());
     lblCounter->setMask(counterArea);
+}
 
+// The ending's captions, each with its delay in its Tag, and the erase button
+// that comes after them.
+void frmVuskSandwich::FillStory() {
     for (size_t i = 0; i < lblCinematic.size(); ++i) {
         lblCinematic[i]->setText(ToQString(kCinematic[i].text));
         lblCinematic[i]->setProperty("Tag", ToQString(kCinematic[i].tag));
     }
     btnErase->hide();
+}
 
+// What assistive tools say of the controls whose text alone does not tell.
+void frmVuskSandwich::DescribeControls() {
     lblCounter->setAccessibleDescription(QStringLiteral("Vusk collected"));
     lblPerSecond->setAccessibleDescription(QStringLiteral("Vusk per second"));
-
-    for (int16_t i = 0; i < kFarmTypes; ++i) {
+    for (size_t i = 0; i < btnPurchase.size(); ++i)
         btnPurchase[i]->setAccessibleName(QStringLiteral("Purchase ") + Label2[i]->text());
+}
+
+void frmVuskSandwich::ConnectControls() {
+    for (int16_t i = 0; i < kFarmTypes; ++i)
         connect(btnPurchase[i], &QPushButton::clicked, this, [this, i] { btnPurchase_Click(i); });
-    }
     connect(btnNewGame, &QPushButton::clicked, this, &frmVuskSandwich::btnNewGame_Click);
     connect(btnLoadGame, &QPushButton::clicked, this, &frmVuskSandwich::btnLoadGame_Click);
     connect(btnErase, &QPushButton::clicked, this, &frmVuskSandwich::btnErase_Click);
+}
 
+void frmVuskSandwich::SetTabOrder() {
     QWidget* previous = btnPurchase[0];
     for (QWidget* next : std::initializer_list<QWidget*>{btnPurchase[1], btnPurchase[2], btnPurchase[3],
                                                          btnPurchase[4], btnNewGame, btnLoadGame, btnErase}) {
         setTabOrder(previous, next);
         previous = next;
     }
+}
+
+void frmVuskSandwich::CreateTimers() {
+    tmrTick = new QTimer(this);
+    tmrTick->setObjectName(QStringLiteral("tmrTick"));
+    tmrTick->setInterval(20);
+    connect(tmrTick, &QTimer::timeout, this, &frmVuskSandwich::tmrTick_Timer);
+
+    tmrCinematic = new QTimer(fraCinematic);
+    tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
+    tmrCinematic->setInterval(kCinematicFirstInterval);
+    connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Timer);
 }
 
 void frmVuskSandwich::CreateMenus() {

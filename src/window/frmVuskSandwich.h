@@ -108,12 +108,19 @@ public:
     // True from the moment the UFO was bought.
     bool EndingStarted() const;
 
-    // The web address at the end of the About prompt.
-    static const QString kWebsite;
-
 private:
-    void CreateControls();
+    // Building the window, in this order.
+    void CreateLayers();
+    void CreateDesignedControls();
+    void BindControls();
+    void MaskCounter();
+    void FillStory();
+    void DescribeControls();
+    void ConnectControls();
+    void SetTabOrder();
     void CreateMenus();
+    void CreateTimers();
+
     void StartEnding();
     // Only the top visible layer takes input: covered controls can be
     // neither clicked nor reached from the keyboard.
@@ -122,9 +129,5 @@ private:
     MsgBoxFunction msgBox_;
     ClockFunction clock_;
 };
-
-// Maps "MS Sans Serif", the font the window is designed in, to a
-// metric-compatible face that is installed. Safe to call more than once.
-void InstallFontSubstitutions();
 
 }  // namespace vusk

@@ -1,11 +1,14 @@
 // The window's design: every control's place in twips (1/1440 inch, 15 to a
-// logical pixel), its font, alignment and caption at creation.
+// logical pixel), its font, alignment and caption at creation. Plain C++: the
+// producer labels' captions are the game's starting balance, which the
+// rules' tools read from here too.
 #pragma once
 
-#include <QRect>
-
 #include <array>
+#include <string>
 #include <string_view>
+
+#include "game/game.h"
 
 namespace vusk {
 
@@ -14,11 +17,6 @@ inline constexpr int kTwipsPerPixel = 15;
 struct Twips {
     int left, top, width, height;
 };
-
-constexpr QRect ToPixels(Twips t) {
-    return QRect(t.left / kTwipsPerPixel, t.top / kTwipsPerPixel, t.width / kTwipsPerPixel,
-                 t.height / kTwipsPerPixel);
-}
 
 // Client area of the window, below the menu bar.
 inline constexpr Twips kClientArea{0, 0, 5880, 4095};
@@ -104,5 +102,21 @@ inline constexpr std::array kDesign = std::to_array<ControlDesign>({
     {"btnErase",    -1, Kind::Button, Layer::Ending, {3600, 3360, 1575, 495}, 0, false, Align::Left, "&Erase save file"},
 });
 // clang-format on
+
+// The design captions of a producer control array ("lblFarmPrice",
+// "lblFunction", ...), by producer index.
+inline PerFarm<std::string> DesignCaptions(std::string_view name) {
+    PerFarm<std::string> captions;
+    for (const ControlDesign& d : kDesign)
+        if (d.name == name && d.index >= 0 && d.index < kFarmTypes) captions[static_cast<size_t>(d.index)] = d.caption;
+    return captions;
+}
+
+// The game the window builds when it opens, from its design captions.
+inline GameState NewGameFromDesign() {
+    GameState state;
+    NewGame(state, DesignCaptions("lblFarmPrice"), DesignCaptions("lblFunction"));
+    return state;
+}
 
 }  // namespace vusk

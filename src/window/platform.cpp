@@ -22,7 +22,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int style,
         int answer;
     };
     std::vector<Button> buttons;
-    switch (style & 15) {
+    switch (style & mb::ButtonsMask) {
         case mb::OKCancel: buttons = {{QMessageBox::Ok, answer::OK}, {QMessageBox::Cancel, answer::Cancel}}; break;
         case mb::AbortRetryIgnore:
             buttons = {{QMessageBox::Abort, answer::Abort},
@@ -46,10 +46,10 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int style,
         button->setProperty("answer", b.answer);
         added.push_back(button);
     }
-    const size_t defaultIndex = static_cast<size_t>((style >> 8) & 3);
+    const auto defaultIndex = static_cast<size_t>((style & mb::DefaultButtonMask) / mb::DefaultButton2);
     box->setDefaultButton(added[defaultIndex < added.size() ? defaultIndex : 0]);
 
-    switch (style & 0x70) {
+    switch (style & mb::IconMask) {
         case mb::Critical: box->setIcon(QMessageBox::Critical); break;
         case mb::Question: box->setIcon(QMessageBox::Question); break;
         case mb::Exclamation: box->setIcon(QMessageBox::Warning); break;

@@ -28,6 +28,11 @@ inline constexpr int Exclamation = 48;
 inline constexpr int Information = 64;
 inline constexpr int DefaultButton2 = 256;
 inline constexpr int DefaultButton3 = 512;
+
+// The three parts of a style.
+inline constexpr int ButtonsMask = 0x0F;
+inline constexpr int IconMask = 0x70;
+inline constexpr int DefaultButtonMask = 0x300;
 }  // namespace mb
 
 // Answers: the button the player chose.
