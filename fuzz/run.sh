@@ -17,9 +17,9 @@ seconds=$1
 shift
 
 . scripts/deps.sh
-vusk_need cmake ninja-build clang libclang-rt-14-dev
+vusk_need cmake ninja-build clang-14 libclang-rt-14-dev
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVUSK_FUZZ=ON >/dev/null
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DVUSK_FUZZ=ON >/dev/null
 cmake --build build-fuzz --target fuzz_savefile
 fuzzer=build-fuzz/fuzz/fuzz_savefile
 

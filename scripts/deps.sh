@@ -19,7 +19,7 @@ vusk_need() {
 }
 
 # What building and testing the game needs.
-VUSK_BUILD_PACKAGES=(cmake make g++ ninja-build qt6-base-dev fonts-liberation2)
+VUSK_BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev fonts-liberation2)
 
 vusk_configure_and_build() {  # build-dir [cmake options...]
     local dir=$1

@@ -6,10 +6,12 @@
 //                                 and 32-bit colour with alpha
 //   vusk-sandwich.icns            macOS: PNG-based entries
 //
-// Usage: vusk-icongen <output folder>   (normally the resources/ folder of the source tree)
+// Usage: vusk-icongen <output folder> <work folder>
 //
-// Only Qt Gui is used (QImage and QPainter, no window system); the ICO and ICNS containers are
-// written by hand below.
+// The output folder is normally the resources/ folder of the source tree. The .ico is put
+// together by icoutils' icotool from the 32-bit PNGs and the palette PNGs that this program
+// leaves in the work folder (ico-SIZE-4.png, ico-SIZE-8.png); the build's vusk-icons target
+// runs both. Only Qt Gui is used here (QImage and QPainter, no window system).
 
 #include <QBuffer>
 #include <QByteArray>
@@ -40,7 +42,6 @@ namespace {
 // Colours. The 16-colour Windows images use exactly this list as their palette, so every colour
 // the drawing relies on is here.
 
-constexpr QRgb kBlack = 0xff000000;  // palette entry 0: what transparent pixels point at
 constexpr QRgb kOutline = 0xff4e2c10;
 constexpr QRgb kBunDark = 0xffb86a26;
 constexpr QRgb kBunMid = 0xffdb9845;
@@ -57,10 +58,10 @@ constexpr QRgb kLeafLight = 0xff9ad65a;
 constexpr QRgb kCrustDeep = 0xff8a4c1b;
 constexpr QRgb kWhite = 0xffffffff;  // not drawn with; fills the last palette slot
 
-constexpr std::array<QRgb, 16> kPalette16{kBlack,      kOutline,  kBunDark,     kBunMid,
-                                          kBunLight,   kCrumb,    kCobGroove,   kKernelDark,
-                                          kKernel,     kKernelLight, kShine,    kLeafDark,
-                                          kLeaf,       kLeafLight, kCrustDeep,  kWhite};
+// With the transparent slot in front, these make the sixteen colours of the small images.
+const std::vector<QRgb> kPalette15{kOutline, kBunDark,    kBunMid,   kBunLight, kCrumb,
+                                   kCobGroove, kKernelDark, kKernel,  kKernelLight, kShine,
+                                   kLeafDark, kLeaf,        kLeafLight, kCrustDeep, kWhite};
 
 QColor c(QRgb rgb) { return QColor::fromRgba(rgb); }
 
@@ -398,119 +399,27 @@ std::vector<QRgb> MedianCut(const QImage& img, int count) {
     return palette;
 }
 
-// ---------------------------------------------------------------------------------------------
-// ICO writing. Each image is a DIB: BITMAPINFOHEADER (height doubled, for the colour bitmap
-// and the mask), the palette for 4 and 8 bits per pixel, the colour ("XOR") bitmap and the
-// 1-bit transparency ("AND") mask, both bottom-up with rows padded to four bytes.
-
-void Put16(QByteArray& out, unsigned v) {
-    out.append(char(v & 0xff));
-    out.append(char((v >> 8) & 0xff));
-}
-void Put32(QByteArray& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 0xff));
-}
-void Put32BE(QByteArray& out, std::uint32_t v) {
-    for (int i = 3; i >= 0; --i) out.append(char((v >> (8 * i)) & 0xff));
-}
-
-int Stride(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
-
-QByteArray Dib(const QImage& img, int bpp) {
-    const int w = img.width(), h = img.height();
-    const int colours = bpp <= 8 ? 1 << bpp : 0;
-    std::vector<QRgb> palette;
-    if (bpp == 4) {
-        palette.assign(kPalette16.begin(), kPalette16.end());
-    } else if (bpp == 8) {
-        palette.push_back(kBlack);
-        for (QRgb rgb : MedianCut(img, colours - 1)) palette.push_back(rgb);
-        palette.resize(colours, kBlack);
-    }
-
-    const int xorStride = Stride(w, bpp), andStride = Stride(w, 1);
-    QByteArray xorBits(xorStride * h, '\0'), andBits(andStride * h, '\0');
-    for (int y = 0; y < h; ++y) {
-        const int row = h - 1 - y;  // bottom-up
-        for (int x = 0; x < w; ++x) {
+// A palette image for the .ico: entry 0 is transparent, the others are `colours`, and every
+// opaque pixel takes the nearest of them.
+QImage PaletteImage(const QImage& img, const std::vector<QRgb>& colours) {
+    QImage out(img.size(), QImage::Format_Indexed8);
+    QList<QRgb> table{qRgba(0, 0, 0, 0)};
+    table.append(QList<QRgb>(colours.begin(), colours.end()));
+    out.setColorTable(table);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
             const QRgb px = img.pixel(x, y);
-            const bool opaque = Opaque(px);
-            if (!opaque) andBits[row * andStride + x / 8] = char(andBits[row * andStride + x / 8] | (0x80 >> (x % 8)));
-            if (bpp == 32) {
-                char* d = xorBits.data() + row * xorStride + x * 4;
-                d[0] = char(qBlue(px));
-                d[1] = char(qGreen(px));
-                d[2] = char(qRed(px));
-                d[3] = char(qAlpha(px));
-                if (qAlpha(px) == 0) d[0] = d[1] = d[2] = 0;
-            } else {
-                // Transparent pixels keep index 0, black, so the mask shows the desktop through.
-                const int index = opaque ? Nearest(palette, px) : 0;
-                if (bpp == 8) {
-                    xorBits[row * xorStride + x] = char(index);
-                } else {
-                    char& b = xorBits[row * xorStride + x / 2];
-                    b = char(b | (x % 2 == 0 ? index << 4 : index));
-                }
-            }
+            out.setPixel(x, y, Opaque(px) ? uint(1 + Nearest(colours, px)) : 0u);
         }
-    }
-
-    QByteArray out;
-    Put32(out, 40);                                    // biSize
-    Put32(out, std::uint32_t(w));                      // biWidth
-    Put32(out, std::uint32_t(2 * h));                  // biHeight: colour bitmap + mask
-    Put16(out, 1);                                     // biPlanes
-    Put16(out, unsigned(bpp));                         // biBitCount
-    Put32(out, 0);                                     // biCompression: BI_RGB
-    Put32(out, std::uint32_t(xorBits.size() + andBits.size()));  // biSizeImage
-    Put32(out, 0);                                     // biXPelsPerMeter
-    Put32(out, 0);                                     // biYPelsPerMeter
-    Put32(out, std::uint32_t(colours));                // biClrUsed
-    Put32(out, 0);                                     // biClrImportant
-    for (QRgb rgb : palette) {                         // RGBQUAD: blue, green, red, reserved
-        out.append(char(qBlue(rgb)));
-        out.append(char(qGreen(rgb)));
-        out.append(char(qRed(rgb)));
-        out.append('\0');
-    }
-    out.append(xorBits);
-    out.append(andBits);
-    return out;
-}
-
-QByteArray Ico(const QImage& i32, const QImage& i16) {
-    struct Item {
-        const QImage* img;
-        int bpp;
-    };
-    const std::array<Item, 6> items{{{&i32, 4}, {&i32, 8}, {&i32, 32}, {&i16, 4}, {&i16, 8}, {&i16, 32}}};
-    std::vector<QByteArray> dibs;
-    for (const Item& it : items) dibs.push_back(Dib(*it.img, it.bpp));
-
-    QByteArray out;
-    Put16(out, 0);  // reserved
-    Put16(out, 1);  // type: icon
-    Put16(out, unsigned(items.size()));
-    std::uint32_t offset = 6 + 16 * std::uint32_t(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        const int size = items[i].img->width();
-        out.append(char(size));                           // bWidth
-        out.append(char(size));                           // bHeight
-        out.append(char(items[i].bpp == 4 ? 16 : 0));     // bColorCount (0: 256 or more)
-        out.append('\0');                                 // bReserved
-        Put16(out, 1);                                    // wPlanes
-        Put16(out, unsigned(items[i].bpp));               // wBitCount
-        Put32(out, std::uint32_t(dibs[i].size()));        // dwBytesInRes
-        Put32(out, offset);                               // dwImageOffset
-        offset += std::uint32_t(dibs[i].size());
-    }
-    for (const QByteArray& d : dibs) out.append(d);
     return out;
 }
 
 // ---------------------------------------------------------------------------------------------
 // ICNS writing: big-endian chunks, each holding a PNG.
+
+void Put32BE(QByteArray& out, std::uint32_t v) {
+    for (int i = 3; i >= 0; --i) out.append(char((v >> (8 * i)) & 0xff));
+}
 
 QByteArray Png(const QImage& img) {
     QByteArray bytes;
@@ -556,11 +465,12 @@ bool Write(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vusk-icongen <output folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: vusk-icongen <output folder> <work folder>\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir work(QString::fromLocal8Bit(argv[2]));
     bool ok = true;
 
     std::map<int, QImage> images;
@@ -574,7 +484,15 @@ int main(int argc, char* argv[]) {
         ok = Write(out.filePath(dir + QStringLiteral("/vusk-sandwich.png")), Png(images[size])) && ok;
     }
 
-    ok = Write(out.filePath(QStringLiteral("vusk-sandwich.ico")), Ico(images[32], images[16])) && ok;
+    // The palette images of the .ico: 16 colours (one of them transparent) and 256.
+    if (!work.mkpath(QStringLiteral("."))) return 1;
+    for (int size : {32, 16}) {
+        const QImage& img = images[size];
+        ok = Write(work.filePath(QStringLiteral("ico-%1-4.png").arg(size)), Png(PaletteImage(img, kPalette15))) && ok;
+        ok = Write(work.filePath(QStringLiteral("ico-%1-8.png").arg(size)),
+                   Png(PaletteImage(img, MedianCut(img, 255)))) && ok;
+    }
+
     ok = Write(out.filePath(QStringLiteral("vusk-sandwich.icns")), Icns(images)) && ok;
     return ok ? 0 : 1;
 }
