@@ -19,6 +19,18 @@ class TestWindowPlay : public QObject {
 
     WindowFixture f;
 
+    // The quit commands run inside the application's event loop, which must
+    // then end by itself; a stuck loop is ended with code 99.
+    void expectQuitBy(const std::function<void()>& command) {
+        f.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+        QTimer::singleShot(0, f.w.get(), command);
+        QTimer::singleShot(5000, qApp, [] { qApp->exit(99); });
+        QCOMPARE(qApp->exec(), 0);
+        QVERIFY(!f.w->isVisible());
+        QVERIFY(f.boxes.empty());  // no question asked
+    }
+
 private slots:
     void init() { f.create(); }
     void cleanup() { f.w.reset(); }
@@ -37,9 +49,10 @@ private slots:
     }
     void productionFollowsTheClock() {
         QFETCH(double, step);
-        f.w->state.collected = 80;
-        f.w->state.farmCount[0] = 1;
-        f.w->lblPerSecond_Update();
+        f.setState([](GameState& s) {
+            s.collected = 80;
+            s.farmCount[0] = 1;
+        });
         const QString perSecond = f.w->lblPerSecond->text();
         f.run(10, step);
         QVERIFY2(std::abs(f.w->state.collected - 90) < 1e-6, qPrintable(QString::number(f.w->state.collected)));
@@ -110,7 +123,7 @@ private slots:
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("You don't have enough vusk to buy that."));
         QCOMPARE(f.boxes[0].title, QStringLiteral("Not enough vusk"));
-        QCOMPARE(f.boxes[0].style, 0);
+        QCOMPARE(f.boxes[0].style, mb::OKOnly);
         QCOMPARE(f.w->state, before);
         QCOMPARE(f.w->lblFarmCount[1]->text(), QStringLiteral("0x"));
         QCOMPARE(f.w->lblFarmPrice[1]->text(), QStringLiteral("k500"));
@@ -165,7 +178,7 @@ private slots:
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("You can't own any more of those."));
         QCOMPARE(f.boxes[0].title, QStringLiteral("Too many"));
-        QCOMPARE(f.boxes[0].style, 0);
+        QCOMPARE(f.boxes[0].style, mb::OKOnly);
         QCOMPARE(f.w->state, before);
         QCOMPARE(f.w->lblFarmCount[0]->text(), QStringLiteral("0x"));
 
@@ -183,8 +196,7 @@ private slots:
         // Only the counter's caption changes on a tick; its neighbours, whose
         // boxes touch it, keep their pixels.
         f.w->btnNewGame_Click();
-        f.w->state.farmCount = {10, 5, 3, 2, 0};
-        f.w->lblPerSecond_Update();
+        f.setState([](GameState& s) { s.farmCount = {10, 5, 3, 2, 0}; });
 
         struct PaintCounter : QObject {
             std::map<QString, int> paints;
@@ -213,32 +225,17 @@ private slots:
             if (name != QLatin1String("lblCounter")) QVERIFY2(n == 0, qPrintable(name + " repainted"));
     }
 
-    void quitEndsTheProgram_data() {
-        QTest::addColumn<int>("how");
-        QTest::newRow("File, Quit on the start screen") << 0;
-        QTest::newRow("Ctrl+Q during play") << 1;
-        QTest::newRow("close box") << 2;
+    void fileQuitOnTheStartScreen() {
+        expectQuitBy([this] { f.w->mnuQuit->trigger(); });
     }
-    void quitEndsTheProgram() {
-        QFETCH(int, how);
-        f.w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
-        // The command runs inside the application's event loop, which must
-        // then end by itself; a stuck loop is ended with code 99.
-        QTimer::singleShot(0, f.w.get(), [this, how] {
-            if (how == 0) {
-                f.w->mnuQuit->trigger();
-            } else if (how == 1) {
-                f.w->btnNewGame_Click();
-                QTest::keyClick(f.w.get(), Qt::Key_Q, Qt::ControlModifier);
-            } else {
-                f.w->close();
-            }
+    void ctrlQDuringPlay() {
+        expectQuitBy([this] {
+            f.w->btnNewGame_Click();
+            QTest::keyClick(f.w.get(), Qt::Key_Q, Qt::ControlModifier);
         });
-        QTimer::singleShot(5000, qApp, [] { qApp->exit(99); });
-        QCOMPARE(qApp->exec(), 0);
-        QVERIFY(!f.w->isVisible());
-        QVERIFY(f.boxes.empty());  // no question asked
+    }
+    void closeBox() {
+        expectQuitBy([this] { f.w->close(); });
     }
 };
 

@@ -1,5 +1,6 @@
-// A window under test: a fake clock the test moves by hand and a script that
-// records and answers every message box.
+// A window under test: a fake clock the test moves by hand, a script that
+// records and answers every message box, and a file dialog that records what
+// it proposed and picks what the test lined up.
 #pragma once
 
 #include <QtTest>
@@ -11,7 +12,9 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "window/frmVuskSandwich.h"
 
@@ -22,25 +25,53 @@ struct Box {
 };
 
 struct WindowFixture {
+    using Mode = vusk::SaveLoadDialog::Mode;
+
     std::unique_ptr<vusk::frmVuskSandwich> w;
     double now = 1000;  // seconds on the fake clock
     std::vector<Box> boxes;
     std::deque<int> answers;  // the next answers to give; OK when empty
+    std::deque<QString> choices;  // the next files the player picks; cancel when empty or ""
+    std::vector<Mode> modes;      // the dialogs shown
+    QStringList proposed;         // the names they proposed
 
     void create() {
         boxes.clear();
         answers.clear();
+        choices.clear();
+        modes.clear();
+        proposed.clear();
         now = 1000;
         w = std::make_unique<vusk::frmVuskSandwich>();
         w->setClock([this] { return now; });
         w->setMsgBox([this](const QString& prompt, int style, const QString& title) {
             boxes.push_back({prompt, style, title});
-            if (answers.empty()) return 1;
+            if (answers.empty()) return vusk::answer::OK;
             const int a = answers.front();
             answers.pop_front();
             return a;
         });
+        w->dlgSaveLoad.setChooser([this](Mode mode, const QString& name) -> std::optional<QString> {
+            modes.push_back(mode);
+            proposed << name;
+            if (choices.empty()) return std::nullopt;
+            const QString choice = choices.front();
+            choices.pop_front();
+            if (choice.isEmpty()) return std::nullopt;
+            return choice;
+        });
         w->tmrTick->stop();  // the test ticks by hand
+    }
+
+    // Changes the game and brings every label that shows it in line.
+    void setState(const std::function<void(vusk::GameState&)>& change) {
+        change(w->state);
+        for (int16_t i = 0; i < w->state.farmTypes; ++i) {
+            w->lblFarmPrice_UpdateCaption(i);
+            w->lblFarmCount_UpdateCaption(i);
+        }
+        w->lblPerSecond_Update();
+        w->lblCounter_Update();
     }
 
     // Moves the fake clock on in ticks of `step` seconds.
