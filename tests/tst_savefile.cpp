@@ -144,8 +144,9 @@ private slots:
             "100,0,1,20,0,1,0,20,500,0,1,0,400,30000,1,1000,0,128000,10000000,1,1000000,0,0,"
             "5000000000,1,1000000000";
         const std::string extra = std::string(kFreshFile) + " 42  junk \r\n";
+        const std::string byteOrderMark = "\xEF\xBB\xBF" + std::string(kFreshFile);
 
-        for (const std::string& text : {oneLine, zones, lfOnly, exponents, commas, extra}) {
+        for (const std::string& text : {oneLine, zones, lfOnly, exponents, commas, extra, byteOrderMark}) {
             const auto got = ReadSaveFile(text, base);
             QVERIFY2(got, text.c_str());
             QCOMPARE(*got, fresh);
@@ -201,6 +202,9 @@ private slots:
         QTest::newRow("collected not a number") << with(" 100 ", " 1OO ");
         QTest::newRow("decimal comma") << with(" 100 ", " 99,5 ");
         QTest::newRow("empty field between commas") << QByteArray("100,,0");
+        QTest::newRow("byte-order mark after a blank") << " \xEF\xBB\xBF" + QByteArray(kFreshFile);
+        QTest::newRow("two byte-order marks") << "\xEF\xBB\xBF\xEF\xBB\xBF" + QByteArray(kFreshFile);
+        QTest::newRow("byte-order mark before a later field") << with(" 400 ", " \xEF\xBB\xBF" "400 ");
         QTest::newRow("per second above 32 bits")
             << with(" 0  128000  10000000 ", " 32767  128000  10000000 ");
     }

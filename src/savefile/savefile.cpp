@@ -94,6 +94,9 @@ std::string WriteSaveFile(const GameState& state) {
 }
 
 std::optional<GameState> ReadSaveFile(std::string_view text, const GameState& current) {
+    // Some editors start a file they save with a UTF-8 byte-order mark.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     FieldReader in(text);
     GameState next = current;
 

@@ -15,7 +15,8 @@ namespace vusk {
 // after the other, every line ended by CR LF.
 std::string WriteSaveFile(const GameState& state);
 
-// Reads a save file. The text is one stream of fields: blanks, CR and LF
+// Reads a save file. A UTF-8 byte-order mark at its very start is passed
+// over. The text is one stream of fields: blanks, CR and LF
 // before a field are skipped, a field runs up to a blank, comma, CR, LF or
 // the end, so the line structure does not matter. All or nothing: the
 // result is `current` with the saved fields replaced, or nothing when the
