@@ -303,36 +303,42 @@ private slots:
 
     void messageBoxesAsBuilt_data() {
         QTest::addColumn<int>("style");
-        QTest::addColumn<QList<int>>("buttons");  // answers of the buttons, in order added
+        QTest::addColumn<QList<int>>("buttons");  // answers of the buttons, left to right on screen
         QTest::addColumn<int>("enter");           // the answer Enter gives
+        QTest::addColumn<int>("escape");          // the answer Escape gives
         QTest::addColumn<int>("icon");
-        QTest::newRow("OK only") << 0 << QList<int>{1} << 1 << int(QMessageBox::NoIcon);
-        QTest::newRow("seriously") << 274 << QList<int>{3, 4, 5} << 4 << int(QMessageBox::Critical);
-        QTest::newRow("no escape") << 273 << QList<int>{1, 2} << 2 << int(QMessageBox::Critical);
-        QTest::newRow("saved") << 64 << QList<int>{1} << 1 << int(QMessageBox::Information);
+        QTest::newRow("OK only") << 0 << QList<int>{1} << 1 << 1 << int(QMessageBox::NoIcon);
+        QTest::newRow("seriously") << 274 << QList<int>{3, 4, 5} << 4 << 3 << int(QMessageBox::Critical);
+        QTest::newRow("no escape") << 273 << QList<int>{1, 2} << 2 << 2 << int(QMessageBox::Critical);
+        QTest::newRow("saved") << 64 << QList<int>{1} << 1 << 1 << int(QMessageBox::Information);
     }
     void messageBoxesAsBuilt() {
         QFETCH(int, style);
         QFETCH(QList<int>, buttons);
         QFETCH(int, enter);
+        QFETCH(int, escape);
         QFETCH(int, icon);
-        auto box = BuildMessageBox(QStringLiteral("prompt <b>"), style, QStringLiteral("title"), f.w.get());
-        QCOMPARE(box->windowTitle(), QStringLiteral("title"));
-        QCOMPARE(box->text(), QStringLiteral("prompt <b>"));
-        QCOMPARE(box->textFormat(), Qt::PlainText);
-        QCOMPARE(int(box->icon()), icon);
-        QList<int> answers;
-        for (QAbstractButton* b : box->buttons()) answers << b->property("answer").toInt();
-        std::sort(answers.begin(), answers.end());
-        QCOMPARE(answers, buttons);
-        QCOMPARE(box->defaultButton()->property("answer").toInt(), enter);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            auto box = BuildMessageBox(QStringLiteral("prompt <b>"), style, QStringLiteral("title"), f.w.get());
+            QCOMPARE(box->windowTitle(), QStringLiteral("title"));
+            QCOMPARE(box->text(), QStringLiteral("prompt <b>"));
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QCOMPARE(int(box->icon()), icon);
+            box->open();
+            QVERIFY(QTest::qWaitForWindowExposed(box.get()));
 
-        // Enter on the open box chooses the default button.
-        box->open();
-        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        QTest::keyClick(box.get(), Qt::Key_Return);
-        QTRY_VERIFY(!box->isVisible());
-        QCOMPARE(AnswerOf(*box), enter);
+            QList<QAbstractButton*> onScreen = box->buttons();
+            std::sort(onScreen.begin(), onScreen.end(), [](QAbstractButton* a, QAbstractButton* b) {
+                return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+            });
+            QList<int> answers;
+            for (QAbstractButton* b : onScreen) answers << b->property("answer").toInt();
+            QCOMPARE(answers, buttons);
+
+            QTest::keyClick(box.get(), key);
+            QTRY_VERIFY(!box->isVisible());
+            QCOMPARE(AnswerOf(*box), key == Qt::Key_Return ? enter : escape);
+        }
     }
 };
 

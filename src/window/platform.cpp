@@ -17,37 +17,48 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int style,
     box->setTextFormat(Qt::PlainText);
     box->setText(prompt);
 
+    // The buttons read left to right in the order listed. Qt would sort
+    // standard buttons by the platform's button-box layout (Retry, Ignore,
+    // Abort on every platform), so each is added as a plain button with the
+    // action role, whose buttons every layout keeps in the order added.
     struct Button {
-        QMessageBox::StandardButton kind;
+        const char* text;
         int answer;
     };
     std::vector<Button> buttons;
     switch (style & mb::ButtonsMask) {
-        case mb::OKCancel: buttons = {{QMessageBox::Ok, answer::OK}, {QMessageBox::Cancel, answer::Cancel}}; break;
+        case mb::OKCancel: buttons = {{"OK", answer::OK}, {"Cancel", answer::Cancel}}; break;
         case mb::AbortRetryIgnore:
-            buttons = {{QMessageBox::Abort, answer::Abort},
-                       {QMessageBox::Retry, answer::Retry},
-                       {QMessageBox::Ignore, answer::Ignore}};
+            buttons = {{"&Abort", answer::Abort}, {"&Retry", answer::Retry}, {"&Ignore", answer::Ignore}};
             break;
         case mb::YesNoCancel:
-            buttons = {{QMessageBox::Yes, answer::Yes},
-                       {QMessageBox::No, answer::No},
-                       {QMessageBox::Cancel, answer::Cancel}};
+            buttons = {{"&Yes", answer::Yes}, {"&No", answer::No}, {"Cancel", answer::Cancel}};
             break;
-        case mb::YesNo: buttons = {{QMessageBox::Yes, answer::Yes}, {QMessageBox::No, answer::No}}; break;
-        case mb::RetryCancel:
-            buttons = {{QMessageBox::Retry, answer::Retry}, {QMessageBox::Cancel, answer::Cancel}};
-            break;
-        default: buttons = {{QMessageBox::Ok, answer::OK}}; break;
+        case mb::YesNo: buttons = {{"&Yes", answer::Yes}, {"&No", answer::No}}; break;
+        case mb::RetryCancel: buttons = {{"&Retry", answer::Retry}, {"Cancel", answer::Cancel}}; break;
+        default: buttons = {{"OK", answer::OK}}; break;
     }
     std::vector<QPushButton*> added;
     for (const Button& b : buttons) {
-        QPushButton* button = box->addButton(b.kind);
+        QPushButton* button = box->addButton(QString::fromLatin1(b.text), QMessageBox::ActionRole);
         button->setProperty("answer", b.answer);
         added.push_back(button);
     }
     const auto defaultIndex = static_cast<size_t>((style & mb::DefaultButtonMask) / mb::DefaultButton2);
     box->setDefaultButton(added[defaultIndex < added.size() ? defaultIndex : 0]);
+    // Escape and the close box answer as they would with the standard
+    // buttons: Cancel where there is one, else No or Abort, else the only
+    // button of an OK box.
+    auto answering = [&added](int a) -> QPushButton* {
+        for (QPushButton* button : added)
+            if (button->property("answer").toInt() == a) return button;
+        return nullptr;
+    };
+    QPushButton* escape = answering(answer::Cancel);
+    if (!escape) escape = answering(answer::No);
+    if (!escape) escape = answering(answer::Abort);
+    if (!escape && added.size() == 1) escape = added.front();
+    if (escape) box->setEscapeButton(escape);
 
     switch (style & mb::IconMask) {
         case mb::Critical: box->setIcon(QMessageBox::Critical); break;
