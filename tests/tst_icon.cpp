@@ -1,6 +1,6 @@
 // The application icon: the Windows .ico file that icotool puts together from the drawn
-// images, and the PNG that the window carries as a Qt resource. The container's layout is
-// icotool's business; these tests check what the icon shows.
+// images, the PNGs that the window carries as Qt resources, and the window's icon made of
+// them. The container's layout is icotool's business; these tests check what the icon shows.
 #include <QtTest>
 
 #include <QFile>
@@ -15,13 +15,15 @@
 #include <utility>
 #include <vector>
 
+#include "window/frmVuskSandwich.h"
+
 #ifndef VUSK_ICO_PATH
 #error "VUSK_ICO_PATH must name the .ico file under test"
 #endif
 
 namespace {
 
-const QString kResourcePng = QStringLiteral(":/icons/vusk-sandwich.png");
+const QString kResourcePng = QStringLiteral(":/icons/256x256/vusk-sandwich.png");
 
 // One image of the .ico: its size and depth from the directory, its pixels from Qt's reader.
 struct IcoImage {
@@ -147,6 +149,14 @@ private slots:
         const QPixmap small = icon.pixmap(QSize(16, 16));
         QVERIFY(!small.isNull());
         QVERIFY(small.width() <= 16 * small.devicePixelRatio());
+    }
+
+    void windowIconHasEverySize() {
+        const vusk::frmVuskSandwich window;
+        const QList<QSize> sizes = window.windowIcon().availableSizes();
+        QCOMPARE(sizes.size(), 9);
+        for (int n : {16, 22, 24, 32, 48, 64, 128, 256, 512})
+            QVERIFY2(sizes.contains(QSize(n, n)), qPrintable(QString::number(n)));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "window/frmVuskSandwich.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QFile>
 #include <QFrame>
 #include <QIcon>
@@ -36,6 +37,16 @@ QFont DesignFont(double points, bool bold) {
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+// Every size of the application icon that the executable carries, so that
+// the title bar and the task bar each take the one drawn for their size.
+QIcon ApplicationIcon() {
+    QIcon icon;
+    QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("vusk-sandwich.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) icon.addFile(it.next());
+    return icon;
 }
 
 QString WithoutAccessKey(QString caption) { return caption.remove(u'&'); }
@@ -102,7 +113,7 @@ frmVuskSandwich::frmVuskSandwich(QWidget* parent) : QMainWindow(parent), clock_(
     InstallFontSubstitutions();
     setObjectName(QStringLiteral("frmVuskSandwich"));
     setWindowTitle(QStringLiteral("Vusk sandwich"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/vusk-sandwich.png")));
+    setWindowIcon(ApplicationIcon());
     setFont(DesignFont(kDefaultPoints, false));
 
     CreateLayers();
