@@ -281,6 +281,40 @@ private slots:
         for (QPushButton* b : w->btnPurchase) QVERIFY(b->isEnabled());
     }
 
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    }
+    void enterPressesTheFocusedButton() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        auto press = [&](QPushButton* button) {
+            button->setFocus();
+            QCOMPARE(QApplication::focusWidget(), button);
+            QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        };
+        int dialogs = 0;
+        w->dlgSaveLoad.setChooser([&dialogs](SaveLoadDialog::Mode, const QString&) {
+            ++dialogs;
+            return std::optional<QString>();
+        });
+
+        press(w->btnLoadGame);
+        QCOMPARE(dialogs, 1);
+        press(w->btnNewGame);
+        QVERIFY(w->fraNewOrLoad->isHidden());
+        press(w->btnPurchase[0]);
+        QCOMPARE(w->state.farmCount[0], int16_t(1));
+        w->state.collected = 5e9;
+        press(w->btnPurchase[4]);
+        QVERIFY(w->EndingStarted());
+        for (int i = 0; i < 10; ++i) w->tmrCinematic_Timer();
+        press(w->btnErase);
+        QVERIFY(!w->isVisible());
+    }
+
     void accessibility() {
         QCOMPARE(w->btnPurchase[3]->accessibleName(), QStringLiteral("Purchase Vuskbine harvester"));
         QCOMPARE(w->btnErase->accessibleName(), QStringLiteral("Erase save file"));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QLabel>
 #include <QLayout>
@@ -307,6 +308,18 @@ int frmVuskSandwich::MsgBox(const QString& prompt, int style, const QString& tit
     auto box = BuildMessageBox(prompt, style, title, this);
     box->exec();
     return AnswerOf(*box);
+}
+
+void frmVuskSandwich::keyPressEvent(QKeyEvent* event) {
+    // A command button outside a dialog leaves Enter to its window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button &&
+        button->isEnabled() && button->isVisible()) {
+        button->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 bool frmVuskSandwich::EndingStarted() const { return !fraCinematic->isHidden(); }

@@ -14,6 +14,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -107,6 +108,11 @@ public:
 
     // True from the moment the UFO was bought.
     bool EndingStarted() const;
+
+protected:
+    // Enter and the keypad's Enter press the focused command button, as
+    // Space does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Building the window, in this order.
