@@ -114,6 +114,21 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), f.w->btnErase);
     }
 
+    void lateEventsShortenTheNextWait() {
+        // Each event is due its caption's delay after the one before was due,
+        // so lateness does not add up over the story.
+        buyUfo();
+        f.now += 1.8 + 0.030;  // the first event comes 30 ms late
+        f.w->tmrCinematic_Timer();
+        QCOMPARE(f.w->tmrCinematic->interval(), 8000 - 30);
+        f.now += 7.970 + 0.005;  // the second 5 ms late, measured from its due time
+        f.w->tmrCinematic_Timer();
+        QCOMPARE(f.w->tmrCinematic->interval(), 8000 - 5);
+        f.now += 60;  // a stall longer than the next delay (5000): the next event comes at once
+        f.w->tmrCinematic_Timer();
+        QCOMPARE(f.w->tmrCinematic->interval(), 0);
+    }
+
     void realTimerRunsTheStory() {
         // The whole story on the real timer, with every delay shortened.
         for (QLabel* caption : f.w->lblCinematic) caption->setProperty("Tag", QStringLiteral("5"));

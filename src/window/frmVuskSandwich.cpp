@@ -16,6 +16,9 @@
 #include <QRegion>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 #include "savefile/savefile.h"
 #include "window/layout.h"
 
@@ -257,11 +260,15 @@ void frmVuskSandwich::CreateTimers() {
     tmrTick = new QTimer(this);
     tmrTick->setObjectName(QStringLiteral("tmrTick"));
     tmrTick->setInterval(20);
+    // Precise: a coarse timer may fire up to 5% early or late, which over
+    // the ending's long delays puts a caption half a second off.
+    tmrTick->setTimerType(Qt::PreciseTimer);
     connect(tmrTick, &QTimer::timeout, this, &frmVuskSandwich::tmrTick_Timer);
 
     tmrCinematic = new QTimer(fraCinematic);
     tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
     tmrCinematic->setInterval(kCinematicFirstInterval);
+    tmrCinematic->setTimerType(Qt::PreciseTimer);
     connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Timer);
 }
 
@@ -496,6 +503,7 @@ void frmVuskSandwich::StartEnding() {
     fraCinematic->show();
     fraCinematic->raise();
     UpdateCoveredControls();
+    cinematicDue_ = clock_() + tmrCinematic->interval() / 1000.0;
     tmrCinematic->start();
 }
 
@@ -509,8 +517,15 @@ void frmVuskSandwich::tmrCinematic_Timer() {
     }
     QLabel* caption = lblCinematic.at(static_cast<size_t>(event.show));
     caption->show();
-    if (const auto interval = TagToInterval(caption->property("Tag").toString().toStdString()))
-        tmrCinematic->setInterval(*interval);  // restarts the countdown
+    if (const auto interval = TagToInterval(caption->property("Tag").toString().toStdString())) {
+        // The next event is due that long after this one was due. Counting
+        // from now instead would add every event's lateness to all the
+        // events after it, so a late event shortens the next wait.
+        const double now = clock_();
+        const auto late = std::clamp<long>(std::lround((now - cinematicDue_) * 1000), 0, *interval);
+        tmrCinematic->setInterval(*interval - static_cast<int>(late));  // restarts the countdown
+        cinematicDue_ += *interval / 1000.0;
+    }
 }
 
 void frmVuskSandwich::btnErase_Click() {

@@ -134,6 +134,8 @@ private:
 
     MsgBoxFunction msgBox_;
     ClockFunction clock_;
+    // When the ending timer's next event is due, on clock_.
+    double cinematicDue_ = 0;
 };
 
 }  // namespace vusk
