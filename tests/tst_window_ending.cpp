@@ -281,17 +281,18 @@ private slots:
         QVERIFY(f.boxes[0].prompt.startsWith(
             QStringLiteral("Vusk sandwich is a production by vusk. To learn more, visit our website: ")));
         QVERIFY(f.boxes[0].prompt.endsWith(QStringLiteral("example.org/")));
-        QCOMPARE(f.boxes[0].style, 0);
+        QCOMPARE(f.boxes[0].style, mb::OKOnly);
     }
 
     void seekHelp_data() {
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<int>("seriously");  // how many "Seriously, seek help." boxes
         QTest::addColumn<bool>("noEscape");
-        QTest::newRow("abort") << QList<int>{3} << 1 << false;
-        QTest::newRow("retry four times, ignore") << QList<int>{4, 4, 4, 4, 5} << 5 << false;
-        QTest::newRow("retry five times, OK") << QList<int>{4, 4, 4, 4, 4, 1} << 5 << true;
-        QTest::newRow("retry five times, cancel") << QList<int>{4, 4, 4, 4, 4, 2} << 5 << true;
+        using namespace answer;
+        QTest::newRow("abort") << QList<int>{Abort} << 1 << false;
+        QTest::newRow("retry four times, ignore") << QList<int>{Retry, Retry, Retry, Retry, Ignore} << 5 << false;
+        QTest::newRow("retry five times, OK") << QList<int>{Retry, Retry, Retry, Retry, Retry, OK} << 5 << true;
+        QTest::newRow("retry five times, cancel") << QList<int>{Retry, Retry, Retry, Retry, Retry, Cancel} << 5 << true;
     }
     void seekHelp() {
         QFETCH(QList<int>, answers);
@@ -305,12 +306,12 @@ private slots:
             for (int i = 0; i < seriously; ++i) {
                 QCOMPARE(f.boxes[size_t(i)].prompt, QStringLiteral("Seriously, seek help."));
                 QCOMPARE(f.boxes[size_t(i)].title, QStringLiteral("?"));
-                QCOMPARE(f.boxes[size_t(i)].style, 274);
+                QCOMPARE(f.boxes[size_t(i)].style, mb::AbortRetryIgnore + mb::Critical + mb::DefaultButton2);
             }
             if (noEscape) {
                 QCOMPARE(f.boxes.back().prompt, QStringLiteral("There's no escape."));
                 QCOMPARE(f.boxes.back().title, QStringLiteral("..."));
-                QCOMPARE(f.boxes.back().style, 273);
+                QCOMPARE(f.boxes.back().style, mb::OKCancel + mb::Critical + mb::DefaultButton2);
             }
             QVERIFY(f.answers.empty());
         }
@@ -322,10 +323,14 @@ private slots:
         QTest::addColumn<int>("enter");           // the answer Enter gives
         QTest::addColumn<int>("escape");          // the answer Escape gives
         QTest::addColumn<int>("icon");
-        QTest::newRow("OK only") << 0 << QList<int>{1} << 1 << 1 << int(QMessageBox::NoIcon);
-        QTest::newRow("seriously") << 274 << QList<int>{3, 4, 5} << 4 << 3 << int(QMessageBox::Critical);
-        QTest::newRow("no escape") << 273 << QList<int>{1, 2} << 2 << 2 << int(QMessageBox::Critical);
-        QTest::newRow("saved") << 64 << QList<int>{1} << 1 << 1 << int(QMessageBox::Information);
+        using namespace answer;
+        QTest::newRow("OK only") << mb::OKOnly << QList<int>{OK} << OK << OK << int(QMessageBox::NoIcon);
+        QTest::newRow("seriously") << mb::AbortRetryIgnore + mb::Critical + mb::DefaultButton2
+                                   << QList<int>{Abort, Retry, Ignore} << Retry << Abort << int(QMessageBox::Critical);
+        QTest::newRow("no escape") << mb::OKCancel + mb::Critical + mb::DefaultButton2 << QList<int>{OK, Cancel}
+                                   << Cancel << Cancel << int(QMessageBox::Critical);
+        QTest::newRow("saved") << mb::OKOnly + mb::Information << QList<int>{OK} << OK << OK
+                               << int(QMessageBox::Information);
     }
     void messageBoxesAsBuilt() {
         QFETCH(int, style);
