@@ -22,6 +22,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 deb=dist/vusk-sandwich_${version}_${arch}.deb
 rm -f "$deb"
-(cd "$dir" && cpack -G DEB)
-test -f "$deb"
+# CPack stages the package's files in the build folder; only the .deb goes to dist/.
+(cd "$dir" && cpack -G DEB -B "$PWD/cpack")
+mkdir -p dist
+mv "$dir/cpack/$(basename "$deb")" "$deb"
 echo "Built $deb"

@@ -59,7 +59,8 @@ fi
 vusk_need xvfb xauth x11-utils libglib2.0-bin imagemagick
 
 deb=$(realpath "${1:-$(ls dist/vusk-sandwich_*_"$(dpkg --print-architecture)".deb | tail -n 1)}")
-shot=${2:-dist/installed.png}
+shot=${2:-build-deb/installed.png}
+mkdir -p "$(dirname "$shot")"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 if dpkg-query -W -f='${Status}' vusk-sandwich 2>/dev/null | grep -q installed; then
