@@ -50,8 +50,10 @@ if [ "${1:-}" = --inside-x ]; then
     import -window root "$shot"
     echo "Screenshot: $shot, window icon: ${shot%.png}-icon.png"
     pid=$(xprop -id "$wid" _NET_WM_PID | awk '{print $3}')
-    echo "Running: $(readlink "/proc/$pid/exe")"
+    exe=$(readlink "/proc/$pid/exe")
+    echo "Running: $exe"
     kill "$pid"
+    [ "$exe" = /usr/games/vusk-sandwich ] || { echo "FAIL: not the installed game" >&2; exit 1; }
     exit 0
 fi
 
@@ -63,7 +65,7 @@ shot=${2:-build-deb/installed.png}
 mkdir -p "$(dirname "$shot")"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-if dpkg-query -W -f='${Status}' vusk-sandwich 2>/dev/null | grep -q installed; then
+if dpkg-query -W -f='${Status}' vusk-sandwich 2>/dev/null | grep -q "ok installed"; then
     echo "vusk-sandwich is already installed; purge it first" >&2
     exit 1
 fi
