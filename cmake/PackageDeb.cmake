@@ -47,6 +47,6 @@ install(FILES ${changelog}.gz DESTINATION ${docdir})
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/$<TARGET_FILE_NAME:vusk-sandwich>\"
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VUSK_INSTALL_BINDIR}/$<TARGET_FILE_NAME:vusk-sandwich>\"
       COMMAND_ERROR_IS_FATAL ANY)
   endif()")
