@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include <cmath>
 
 #include "savefile/savefile.h"
+#include "window/files.h"
 #include "window/layout.h"
 
 namespace vusk {
@@ -63,21 +63,6 @@ QString ObjectName(const ControlDesign& d) {
     QString name = ToQString(d.name);
     if (d.index >= 0) name += QStringLiteral("(%1)").arg(d.index);
     return name;
-}
-
-// Writes the whole file or leaves whatever was there before untouched.
-// Unbuffered, so that a short write (a full disk, a file size limit) shows
-// in write()'s count: a buffered QSaveFile commits a truncated file when
-// the flush inside commit() writes only part of the data.
-bool WriteFileAtomically(const QString& path, const std::string& text) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    const qint64 size = static_cast<qint64>(text.size());
-    if (file.write(text.data(), size) != size) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 // The maker's web address, at the end of the About prompt.
