@@ -6,13 +6,23 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#endif
 
 #include "fresh_game.h"
 #include "savefile/savefile.h"
+#include "window/files.h"
 #include "window_fixture.h"
 
 using namespace vusk;
@@ -36,6 +46,48 @@ QStringList Labels(const frmVuskSandwich& w) {
     for (size_t i = 0; i < 5; ++i) texts << w.lblFarmPrice[i]->text() << w.lblFarmCount[i]->text();
     return texts;
 }
+
+#ifdef Q_OS_UNIX
+// Opens the pipe for writing and closes it again: a reader blocked in
+// opening it wakes up and reads the end of the file.
+void WakeReader(const QString& fifo) {
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+}
+
+// Wakes a reader blocked on the pipe after a few seconds unless dismissed
+// first, so that a read that waits for a writer fails its test instead of
+// hanging it.
+class Rescue {
+public:
+    explicit Rescue(const QString& fifo)
+        : thread_([this, fifo] {
+              std::unique_lock lock(mutex_);
+              if (!dismissed_.wait_for(lock, std::chrono::seconds(5), [this] { return done_; })) {
+                  rescued_ = true;
+                  WakeReader(fifo);
+              }
+          }) {}
+    ~Rescue() { dismiss(); }
+    // True when the reader had to be woken.
+    bool dismiss() {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        dismissed_.notify_one();
+        if (thread_.joinable()) thread_.join();
+        return rescued_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable dismissed_;
+    bool done_ = false;
+    bool rescued_ = false;
+    std::thread thread_;  // last, so that it starts after the rest exists
+};
+#endif
 
 }  // namespace
 
@@ -211,6 +263,12 @@ private slots:
         QTest::newRow("count too large") << QByteArray(kFreshFile).replace(" 0  20  500 ", " 99999  20  500 ");
         QTest::newRow("unit 0") << QByteArray(kFreshFile).replace(" 1  1000 ", " 1  0 ");
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11);
+        // A good file whose last number, 1000000000, runs over the reading
+        // limit: the first MiB alone would read it as 1000.
+        const QByteArray good(kFreshFile);
+        QByteArray cut = good.left(good.lastIndexOf("1000000000"));
+        cut.append(QByteArray(kMaxSaveFileBytes - 4 - cut.size(), ' ')).append("1000000000 \r\n");
+        QTest::newRow("larger than the limit") << cut;
     }
     void refusedFiles() {
         QFETCH(QByteArray, bytes);
@@ -237,6 +295,55 @@ private slots:
         if (!bytes.isEmpty()) QCOMPARE(Read(path("bad.txt")), bytes);  // and the file is as it was
     }
 
+    void loadsAFileOfTheLimitsSize() {
+        QByteArray bytes(kFreshFile);
+        bytes.append(QByteArray(kMaxSaveFileBytes - bytes.size(), ' '));
+        Write(path("padded.txt"), bytes);
+        choices = {path("padded.txt")};
+        QVERIFY(f.w->LoadGame());
+        QVERIFY(f.boxes.empty());
+    }
+
+    void refusesWhatIsNotARegularFile() {
+#ifndef Q_OS_UNIX
+        QSKIP("named pipes and /dev/null are POSIX");
+#else
+        QVERIFY(QDir(dir->path()).mkdir("folder.txt"));
+        QCOMPARE(mkfifo(QFile::encodeName(path("pipe.txt")).constData(), 0600), 0);
+        const QStringList paths = {path("folder.txt"), QStringLiteral("/dev/null"), path("pipe.txt")};
+        const GameState before = f.w->state;
+        Rescue rescue(path("pipe.txt"));
+        for (const QString& p : paths) {
+            choices = {p};
+            QVERIFY(!f.w->LoadGame());
+        }
+        QVERIFY2(!rescue.dismiss(), "the load waited for a writer to the pipe");
+        QCOMPARE(f.boxes.size(), size_t(paths.size()));
+        for (const Box& box : f.boxes) QCOMPARE(box.title, QStringLiteral("Load failed"));
+        QCOMPARE(f.w->state, before);
+#endif
+    }
+
+    void readingGivesUpOnAPipeWithoutAWriter() {
+#ifndef Q_OS_UNIX
+        QSKIP("named pipes are POSIX");
+#else
+        // As when the chosen file is swapped for a pipe after it was checked.
+        const QString fifo = path("swapped.txt");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        Rescue rescue(fifo);
+        QVERIFY(!ReadFileWithin(fifo, kMaxSaveFileBytes, 50));
+        QVERIFY2(!rescue.dismiss(), "the read waited for a writer to the pipe");
+        WakeReader(fifo);  // lets the reading thread end
+#endif
+    }
+
+    void readingStopsAtTheLimit() {
+        Write(path("eleven.txt"), "eleven byte");
+        QVERIFY(!ReadFileWithin(path("eleven.txt"), 10, 5000));
+        QCOMPARE(ReadFileWithin(path("eleven.txt"), 11, 5000), std::optional<QByteArray>("eleven byte"));
+    }
+
     void saveFailures_data() {
         QTest::addColumn<int>("how");
         QTest::newRow("folder in the file's place") << 0;
@@ -255,7 +362,11 @@ private slots:
             Write(path("plain"), old);
             target = path("plain") + "/save.txt";
         } else if (how == 2) {
+#ifdef Q_OS_UNIX
             if (geteuid() == 0) QSKIP("permissions do not bind the superuser");
+#else
+            QSKIP("a folder's permissions do not stop writing into it on Windows");
+#endif
             QVERIFY(QDir(dir->path()).mkdir("ro"));
             target = path("ro/save.txt");
             Write(target, old);
@@ -267,16 +378,19 @@ private slots:
 
         choices = {target};
         if (how == 3) {
-            // Any file may grow to 40 bytes only: the save stops half-way.
+#ifdef Q_OS_UNIX
+            // Any file may grow to 40 bytes only: the save stops half-way,
+            // where the game would be ended by SIGXFSZ unless it ignores it.
             rlimit saved{};
             getrlimit(RLIMIT_FSIZE, &saved);
             rlimit small = saved;
             small.rlim_cur = 40;
-            auto previous = std::signal(SIGXFSZ, SIG_IGN);
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             f.w->mnuSave_Click();
             setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, previous);
+#else
+            QSKIP("a process's file size limit is POSIX");
+#endif
         } else {
             f.w->mnuSave_Click();
         }

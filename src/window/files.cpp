@@ -1,13 +1,79 @@
 #include "window/files.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
+
 namespace vusk {
+
+namespace {
+
+// A write past the process's file size limit (ulimit -f) ends the process
+// with SIGXFSZ unless the signal is ignored; then the write fails as on a
+// full disk. The signal and the limit are POSIX; elsewhere there is neither.
+void LetFileSizeLimitFailWrites() {
+#ifdef Q_OS_UNIX
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// What a reading thread hands back. Shared, so that a thread that outlives
+// the wait still has somewhere to put its result.
+struct Reading {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::optional<QByteArray> bytes;
+};
+
+}  // namespace
+
+std::optional<QByteArray> ReadSaveFileBytes(const QString& path) {
+    // Only a regular file is opened at all: opening a pipe waits for a writer.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxSaveFileBytes) return std::nullopt;
+    return ReadFileWithin(path, kMaxSaveFileBytes, kReadWaitMs);
+}
+
+std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, int waitMs) {
+    auto reading = std::make_shared<Reading>();
+    std::thread([reading, path, maxBytes] {
+        std::optional<QByteArray> bytes;
+        QFile file(path);
+        // The path may name something else by now than when it was chosen,
+        // so what was opened is checked again: a pipe or a device is
+        // sequential, a regular file is not.
+        if (file.open(QIODevice::ReadOnly) && !file.isSequential()) {
+            QByteArray read = file.read(maxBytes + 1);  // one byte more tells a larger file
+            if (file.error() == QFileDevice::NoError && read.size() <= maxBytes) bytes = std::move(read);
+        }
+        const std::lock_guard lock(reading->mutex);
+        reading->bytes = std::move(bytes);
+        reading->done = true;
+        reading->finished.notify_one();
+    }).detach();
+
+    std::unique_lock lock(reading->mutex);
+    if (!reading->finished.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return reading->done; }))
+        return std::nullopt;
+    return std::move(reading->bytes);
+}
 
 // Unbuffered, so that a short write (a full disk, a file size limit) shows
 // in write()'s count: a buffered QSaveFile commits a truncated file when
 // the flush inside commit() writes only part of the data.
 bool WriteFileAtomically(const QString& path, const std::string& text) {
+    LetFileSizeLimitFailWrites();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     const qint64 size = static_cast<qint64>(text.size());

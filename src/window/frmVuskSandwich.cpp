@@ -26,10 +26,6 @@ namespace vusk {
 
 namespace {
 
-// Bigger than any save file this game writes, with room for hand-made ones;
-// a larger file is read only this far.
-constexpr qint64 kMaxSaveFileBytes = 1 << 20;
-
 QRect ToPixels(Twips t) {
     return QRect(t.left / kTwipsPerPixel, t.top / kTwipsPerPixel, t.width / kTwipsPerPixel,
                  t.height / kTwipsPerPixel);
@@ -432,11 +428,8 @@ bool frmVuskSandwich::LoadGame() {
     if (!dlgSaveLoad.ShowOpen(this)) return false;
 
     std::optional<GameState> loaded;
-    QFile file(dlgSaveLoad.FileName());
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.read(kMaxSaveFileBytes);
-        loaded = ReadSaveFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), state);
-    }
+    if (const auto bytes = ReadSaveFileBytes(dlgSaveLoad.FileName()))
+        loaded = ReadSaveFile(std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())), state);
     if (!loaded) {
         dlgSaveLoad.forgetConfirmation();
         MsgBox(QStringLiteral("The game could not be loaded from that file."), mb::OKOnly + mb::Critical,
