@@ -240,6 +240,40 @@ private slots:
         QDir::setCurrent(previous);
     }
 
+    void eraseDeletesTheLastFileUsed_data() {
+        QTest::addColumn<bool>("saveFails");  // what fails last: a save, or else a load
+        QTest::newRow("then a refused load") << false;
+        QTest::newRow("then a failed save") << true;
+    }
+    void eraseDeletesTheLastFileUsed() {
+        QFETCH(bool, saveFails);
+        const QString a = dir->filePath("a.txt"), b = dir->filePath("b.txt"), c = dir->filePath("c.txt");
+        f.choices = {a, b};
+        f.w->mnuSave_Click();
+        f.w->mnuSave_Click();
+        QFile junk(c);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a save");
+        junk.close();
+
+        // Load a, load b, then fail on c.
+        f.choices = {a, b};
+        QVERIFY(f.w->LoadGame());
+        QVERIFY(f.w->LoadGame());
+        f.choices = {saveFails ? c + "/inside.txt" : c};
+        if (saveFails)
+            f.w->mnuSave_Click();
+        else
+            QVERIFY(!f.w->LoadGame());
+        QCOMPARE(f.boxes.back().title, saveFails ? QStringLiteral("Save failed") : QStringLiteral("Load failed"));
+
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!QFile::exists(b));
+        QVERIFY(QFile::exists(a));
+        QVERIFY(QFile::exists(c));
+    }
+
     void eraseCopesWithAFileThatIsGone() {
         const QString path = dir->filePath("gone.txt");
         chooseFile(path);

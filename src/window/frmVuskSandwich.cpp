@@ -413,11 +413,16 @@ void frmVuskSandwich::mnuQuit_Click() {
 void frmVuskSandwich::mnuSave_Click() {
     if (EndingStarted()) return;
     dlgSaveLoad.setFileName(QStringLiteral("vusk_save.txt"));
-    if (!dlgSaveLoad.ShowSave(this)) return;
+    if (!dlgSaveLoad.ShowSave(this)) {
+        // The name is back at the proposed one, which the player never
+        // chose: the erase button deletes nothing now.
+        dlgSaveLoad.forgetUsedFile();
+        return;
+    }
     if (WriteFileAtomically(dlgSaveLoad.FileName(), WriteSaveFile(state))) {
+        dlgSaveLoad.markUsed();
         MsgBox(QStringLiteral("Game saved."), mb::OKOnly + mb::Information, QStringLiteral("Game saved"));
     } else {
-        dlgSaveLoad.forgetConfirmation();
         MsgBox(QStringLiteral("The game could not be saved."), mb::OKOnly + mb::Critical,
                QStringLiteral("Save failed"));
     }
@@ -431,12 +436,12 @@ bool frmVuskSandwich::LoadGame() {
     if (const auto bytes = ReadSaveFileBytes(dlgSaveLoad.FileName()))
         loaded = ReadSaveFile(std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())), state);
     if (!loaded) {
-        dlgSaveLoad.forgetConfirmation();
         MsgBox(QStringLiteral("The game could not be loaded from that file."), mb::OKOnly + mb::Critical,
                QStringLiteral("Load failed"));
         return false;
     }
 
+    dlgSaveLoad.markUsed();
     state = *loaded;
     for (int16_t i = 0; i < state.farmTypes; ++i) {
         lblFarmPrice_UpdateCaption(i);
@@ -509,8 +514,7 @@ void frmVuskSandwich::tmrCinematic_Timer() {
 void frmVuskSandwich::btnErase_Click() {
     // Only a save file the player chose and the game used is deleted; a
     // failed deletion changes nothing and the window closes all the same.
-    if (!dlgSaveLoad.FileName().isEmpty() && dlgSaveLoad.FileNameConfirmed())
-        QFile::remove(dlgSaveLoad.FileName());
+    if (!dlgSaveLoad.UsedFile().isEmpty()) QFile::remove(dlgSaveLoad.UsedFile());
     close();
 }
 

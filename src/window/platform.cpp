@@ -75,11 +75,6 @@ int AnswerOf(const QMessageBox& box) {
     return clicked ? clicked->property("answer").toInt() : answer::Cancel;
 }
 
-void SaveLoadDialog::setFileName(const QString& name) {
-    fileName_ = name;
-    confirmed_ = false;
-}
-
 bool SaveLoadDialog::ShowOpen(QWidget* parent) { return Show(Mode::Open, parent); }
 bool SaveLoadDialog::ShowSave(QWidget* parent) { return Show(Mode::Save, parent); }
 
@@ -102,7 +97,6 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
     if (!DefaultExt.isEmpty() && QFileInfo(path).suffix().isEmpty() && !path.endsWith(u'.'))
         path += u'.' + DefaultExt;
     fileName_ = QFileInfo(path).absoluteFilePath();
-    confirmed_ = true;
     return true;
 }
 

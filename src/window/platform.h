@@ -70,14 +70,16 @@ public:
     bool CancelError = true;
 
     const QString& FileName() const { return fileName_; }
-    // Sets the proposed name; it is not one the player has confirmed.
-    void setFileName(const QString& name);
+    // Sets the proposed name.
+    void setFileName(const QString& name) { fileName_ = name; }
 
-    // True when FileName is a path the player confirmed in a dialog and the
-    // game went on to use.
-    bool FileNameConfirmed() const { return confirmed_; }
-    // The confirmed file turned out not to be a save the game could use.
-    void forgetConfirmation() { confirmed_ = false; }
+    // The file the game last used: the path the player confirmed for the
+    // last save or load that succeeded. A refused load or a failed save
+    // leaves it as it was; empty before the first.
+    const QString& UsedFile() const { return usedFile_; }
+    // The game has just loaded from or saved to FileName.
+    void markUsed() { usedFile_ = fileName_; }
+    void forgetUsedFile() { usedFile_.clear(); }
 
     // Show the modal dialog. True when the player confirmed a file, which is
     // then in FileName (with DefaultExt added to a name without one); false
@@ -92,7 +94,7 @@ private:
     bool Show(Mode mode, QWidget* parent);
 
     QString fileName_;
-    bool confirmed_ = false;
+    QString usedFile_;
     Chooser chooser_;
 };
 
