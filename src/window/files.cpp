@@ -11,6 +11,9 @@
 #include <thread>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -24,6 +27,22 @@ namespace {
 void LetFileSizeLimitFailWrites() {
 #ifdef Q_OS_UNIX
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// A file renamed into a folder keeps its new name through a power cut
+// only once the folder itself has reached the disk. POSIX syncs a folder
+// opened like a file; Windows has no call for that, and there the rename
+// stays as QSaveFile leaves it. A folder that cannot be synced does not
+// undo the save: the file is in place and its data on the disk already.
+void SyncFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    Q_UNUSED(folder);
 #endif
 }
 
@@ -81,7 +100,10 @@ bool WriteFileAtomically(const QString& path, const std::string& text) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // commit() syncs the file's data to the disk, then renames it over the old one.
+    if (!file.commit()) return false;
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 }  // namespace vusk

@@ -30,7 +30,8 @@ std::optional<QByteArray> ReadSaveFileBytes(const QString& path);
 // good, and that thread is then left to it.
 std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, int waitMs);
 
-// Writes the whole file or leaves whatever was there before untouched.
+// Writes the whole file or leaves whatever was there before untouched, and
+// sees the new file through to the disk, its name in the folder included.
 bool WriteFileAtomically(const QString& path, const std::string& text);
 
 }  // namespace vusk
