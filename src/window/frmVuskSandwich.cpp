@@ -36,6 +36,10 @@ QFont DesignFont(double points, bool bold) {
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
+    // Glyph widths as drawn, not rounded up to whole pixels one by one: the boxes are
+    // laid out for those widths, and full hinting (the default on Windows) makes a
+    // caption such as "Vusk field" a few pixels wider, so that its last word wraps away.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
 }
 
