@@ -3,6 +3,11 @@
 #include "window/frmVuskSandwich.h"
 
 int main(int argc, char* argv[]) {
+#ifdef Q_OS_WIN
+    // Qt's FreeType engine instead of GDI, which rounds every glyph's width up to whole
+    // pixels: with it the captions keep the widths their boxes were drawn for, as on Linux.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vusk sandwich"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.vusk.VuskSandwich"));
