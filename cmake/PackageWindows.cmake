@@ -1,0 +1,62 @@
+# The Windows game: the executable with the Qt libraries, the plugins it loads and the
+# compiler's runtime beside it, packed as a portable zip and as an NSIS installer.
+# scripts/package-windows.sh builds both with `cpack -G "ZIP;NSIS"`.
+if(NOT WIN32)
+  return()
+endif()
+
+# Qt and its plugins, from the Qt this build uses.
+set(_vusk_qt_dlls Qt6::Core Qt6::Gui Qt6::Widgets)
+foreach(_lib IN LISTS _vusk_qt_dlls)
+  install(FILES $<TARGET_FILE:${_lib}> DESTINATION .)
+endforeach()
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+if(TARGET Qt6::QWindowsVistaStylePlugin)
+  install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+endif()
+
+# The MinGW runtime that the executable and Qt link against.
+if(MINGW)
+  foreach(_dll libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}
+                    OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${_path}")
+      # libwinpthread lives with the target's libraries, not the compiler's.
+      find_file(_path_${_dll} ${_dll} PATHS ${CMAKE_FIND_ROOT_PATH} PATH_SUFFIXES lib bin NO_DEFAULT_PATH)
+      set(_path "${_path_${_dll}}")
+    endif()
+    if(EXISTS "${_path}")
+      install(FILES "${_path}" DESTINATION .)
+    endif()
+  endforeach()
+endif()
+
+# Nothing in the packages needs its symbols.
+if(CMAKE_STRIP)
+  install(CODE "
+    file(GLOB_RECURSE _dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.exe\")
+    foreach(_dll IN LISTS _dlls)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${_dll}\")
+    endforeach()")
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+else()
+  set(CPACK_SYSTEM_NAME win32)
+endif()
+
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Vusk sandwich")
+set(CPACK_PACKAGE_EXECUTABLES vusk-sandwich "Vusk sandwich")
+set(CPACK_NSIS_PACKAGE_NAME "Vusk sandwich")
+set(CPACK_NSIS_DISPLAY_NAME "Vusk sandwich")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_INSTALLED_ICON_NAME vusk-sandwich.exe)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/vusk-sandwich.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/vusk-sandwich.ico)
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN vusk-sandwich.exe)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The installer is named ...-setup.exe; the zip keeps the plain name.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageWindowsPerGenerator.cmake)

@@ -1,0 +1,3 @@
+# Windows, 32-bit (i686-w64-mingw32).
+set(VUSK_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

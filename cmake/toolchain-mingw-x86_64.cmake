@@ -1,0 +1,3 @@
+# Windows, 64-bit (x86_64-w64-mingw32).
+set(VUSK_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The Windows game, cross-built here with MinGW-w64: builds Qt for Windows from Debian's
+# own qt6-base source once (cached outside the clone), builds the game and its tests,
+# runs every test program under Wine, and writes a portable zip and an installer to dist/.
+#
+#   scripts/package-windows.sh x86_64|i686 [--test-only|--qt-only]
+#
+# --test-only stops after the tests (what CI runs), --qt-only after building Qt. Environment:
+#   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
+#   VUSK_JOBS    parallel compile jobs (default: the number of cores)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+arch=${1:-}
+mode=${2:-package}
+case "$arch" in
+    x86_64) debarch=x86-64 ;;
+    i686) debarch=i686 ;;
+    *) echo "usage: $0 x86_64|i686 [--test-only]" >&2; exit 2 ;;
+esac
+triple=$arch-w64-mingw32
+jobs=${VUSK_JOBS:-$(nproc)}
+cache=${VUSK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vusk-sandwich}
+build=$root/build-windows-$arch
+
+. scripts/deps.sh
+
+# --- What the cross build needs ----------------------------------------------------------
+packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev fonts-liberation2
+          mingw-w64 "g++-mingw-w64-$debarch-posix" nsis zip unzip xvfb xauth)
+if [ "$arch" = i686 ]; then
+    # 32-bit programs need Wine's i386 half.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386 || sudo dpkg --add-architecture i386
+        rm -f /var/lib/apt/periodic/update-success-stamp
+    fi
+    packages+=(wine wine32:i386)
+else
+    packages+=(wine wine64)
+fi
+vusk_need "${packages[@]}"
+
+host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)      # e.g. 6.4.2+dfsg-10
+qt_version=${host_qt%%+*}
+qt_version=${qt_version%%-*}
+
+# --- Qt for Windows, built once per version, target and options --------------------------
+# Everything the game does not use is left out; the traps below are those of Qt 6.4:
+# opengl must be switched off at its input, DirectWrite 3 needs Direct2D, and Debian's
+# source has no wintab for tablet events.
+qt_options=(
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+    -DFEATURE_optimize_size=ON
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_icu=OFF
+    -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
+    -DFEATURE_vulkan=OFF -DFEATURE_jpeg=OFF -DFEATURE_zstd=OFF
+    -DFEATURE_opengl=OFF -DINPUT_opengl=no
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
+    -DFEATURE_tabletevent=OFF
+    -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
+)
+key=$( { printf '%s\n' "${qt_options[@]}"; cat cmake/toolchain-mingw.cmake "cmake/toolchain-mingw-$arch.cmake"; } \
+       | sha256sum | cut -c1-12)
+qt=$cache/qt-$qt_version-$triple-$key
+
+build_qt() {
+    local src
+    src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' 2>/dev/null | head -1)
+    if [ -z "$src" ] || [ ! -f "$src/.cmake.conf" ] || ! grep -q "\"$qt_version\"" "$src/.cmake.conf"; then
+        # Debian's source of the same Qt as the host's tools; needs a deb-src line.
+        if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
+            local sudo=""
+            [ "$(id -u)" -ne 0 ] && sudo="sudo"
+            if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+                sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.sources >/dev/null
+            else
+                sed -n 's/^deb /deb-src /p' /etc/apt/sources.list \
+                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.list >/dev/null
+            fi
+            $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+        fi
+        rm -rf "$cache/src" && mkdir -p "$cache/src"
+        (cd "$cache/src" && apt-get source -qq "qt6-base=$host_qt" >/dev/null 2>&1 \
+            || apt-get source -qq qt6-base >/dev/null)
+        src=$(echo "$cache"/src/qt6-base-*/)
+        src=${src%/}
+        grep -q "\"$qt_version\"" "$src/.cmake.conf" || { echo "Qt source is not $qt_version" >&2; exit 1; }
+    fi
+    echo "== Building Qt $qt_version for $triple into $qt (once; about 25 minutes on 2 cores)"
+    local started=$SECONDS
+    rm -rf "$qt" "$qt.build"
+    mkdir -p "$qt"
+    # Qt's own toolchain file points at this one: keep a copy beside Qt, not in the clone.
+    cp cmake/toolchain-mingw.cmake "cmake/toolchain-mingw-$arch.cmake" "$qt/"
+    cmake -S "$src" -B "$qt.build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$qt/toolchain-mingw-$arch.cmake" \
+        -DCMAKE_INSTALL_PREFIX="$qt" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
+        "${qt_options[@]}" > "$qt.configure.log" 2>&1 \
+        || { tail -50 "$qt.configure.log"; exit 1; }
+    cmake --build "$qt.build" -j "$jobs"
+    cmake --install "$qt.build" > /dev/null
+    rm -rf "$qt.build"
+    echo "$qt_version ${qt_options[*]}" > "$qt/vusk-complete"
+    echo "== Qt built in $((SECONDS - started)) s"
+}
+
+mkdir -p "$cache"
+exec 9>"$cache/lock-$triple"
+flock 9                      # one Qt build per target at a time
+[ -f "$qt/vusk-complete" ] || build_qt
+flock -u 9
+[ "$mode" = --qt-only ] && exit 0
+
+# --- The game ----------------------------------------------------------------------------
+echo "== Building the game for $triple (build-windows-$arch/)"
+mkdir -p "$build"
+cmake -S . -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-test.sh" \
+    -DCMAKE_INSTALL_BINDIR=. > "$build/configure.log" 2>&1 \
+    || { tail -50 "$build/configure.log"; exit 1; }
+cmake --build "$build" -j "$jobs"
+
+# --- Tests under Wine --------------------------------------------------------------------
+export WINEPREFIX=$build/wine
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="      # no Mono or Gecko install dialogs
+export WINEARCH=$([ "$arch" = i686 ] && echo win32 || echo win64)
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== Creating the Wine prefix"
+    wineboot -i > /dev/null 2>&1 || true
+    wineserver -w
+fi
+gcc_dll_dir=$(dirname "$("$triple-g++-posix" -print-file-name=libstdc++-6.dll)")
+winpath() { echo "Z:${1//\//\\}"; }
+export WINEPATH="$(winpath "$qt/bin");$(winpath "$gcc_dll_dir");$(winpath "/usr/$triple/lib")"
+echo "== Tests under Wine ($triple)"
+# Under Xvfb: one test runs on Windows' own platform plugin, with real windows. Wine's
+# processes end with the display.
+xvfb-run -a bash -c 'ctest --test-dir "$1" --output-on-failure; status=$?; wineserver -k; exit $status' \
+    _ "$build"
+[ "$mode" = --test-only ] && exit 0
+
+# --- Zip and installer -------------------------------------------------------------------
+echo "== Packing into dist/"
+rm -rf "$build/_CPack_Packages"
+(cd "$build" && cpack -G "ZIP;NSIS")
+ls -l "dist/vusk-sandwich-"*"-$(if [ "$arch" = i686 ]; then echo win32; else echo win64; fi)"*
