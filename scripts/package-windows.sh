@@ -150,6 +150,11 @@ xvfb-run -a bash -c 'ctest --test-dir "$1" --output-on-failure; status=$?; wines
 
 # --- Zip and installer -------------------------------------------------------------------
 echo "== Packing into dist/"
-rm -rf "$build/_CPack_Packages"
-(cd "$build" && cpack -G "ZIP;NSIS")
-ls -l "dist/vusk-sandwich-"*"-$(if [ "$arch" = i686 ]; then echo win32; else echo win64; fi)"*
+# CPack stages the files in the build folder; only the zip and the installer go to dist/.
+rm -rf "$build/cpack"
+(cd "$build" && cpack -G "ZIP;NSIS" -B "$build/cpack")
+mkdir -p dist
+name=vusk-sandwich-$(sed -n 's/^project(VuskSandwich VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name+=-$([ "$arch" = i686 ] && echo win32 || echo win64)
+mv "$build/cpack/$name.zip" "$build/cpack/$name-setup.exe" dist/
+ls -l "dist/$name.zip" "dist/$name-setup.exe"
