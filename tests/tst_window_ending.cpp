@@ -9,7 +9,6 @@
 #include "window_fixture.h"
 
 using namespace vusk;
-using Mode = SaveLoadDialog::Mode;
 
 namespace {
 
@@ -33,8 +32,26 @@ class TestWindowEnding : public QObject {
         f.w->btnPurchase_Click(4);
     }
 
-    void chooseFile(const QString& path) {
-        f.w->dlgSaveLoad.setChooser([path](Mode, const QString&) { return std::optional<QString>(path); });
+    QString other() const { return dir->filePath("other.txt"); }
+
+    // With a vusk_save.txt in the current folder that the player never
+    // picked, and other.txt, which is no save: after `before` and the whole
+    // ending, the erase button closes the window and leaves both.
+    void expectEraseKeeps(const std::function<void()>& before) {
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        for (const auto& [name, text] : {std::pair{"vusk_save.txt", "keep me"}, std::pair{"other.txt", "not a save"}}) {
+            QFile file(dir->filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        before();
+        buyUfo();
+        f.w->btnErase_Click();
+        QVERIFY(!f.w->isVisible());
+        QVERIFY(QFile::exists(dir->filePath("vusk_save.txt")));
+        QVERIFY(QFile::exists(other()));
+        QDir::setCurrent(previous);
     }
 
 private slots:
@@ -62,11 +79,13 @@ private slots:
 
     void startingTheEnding() {
         f.w->btnNewGame_Click();
-        f.w->state.farmCount[0] = 3;
-        f.w->lblPerSecond_Update();
-        f.w->state.collected = 5e9;
+        f.setState([](GameState& s) {
+            s.farmCount[0] = 3;
+            s.collected = 5e9;
+        });
         f.w->tmrTick_Timer();
         const QString counter = f.w->lblCounter->text();
+        const QString ufoCount = f.w->lblFarmCount[4]->text();
         const GameState before = f.w->state;
         f.w->btnPurchase[4]->click();
 
@@ -79,7 +98,7 @@ private slots:
         QVERIFY(f.w->tmrCinematic->isActive());
         QCOMPARE(f.w->tmrCinematic->interval(), 1800);
         QCOMPARE(f.w->state, before);  // nothing paid, no UFO counted
-        QCOMPARE(f.w->lblFarmCount[4]->text(), QStringLiteral("0x"));
+        QCOMPARE(f.w->lblFarmCount[4]->text(), ufoCount);
         QCOMPARE(f.w->lblFarmPrice[4]->text(), QStringLiteral("k5B"));
         QCOMPARE(f.w->lblPerSecond->text(), QStringLiteral(" 3 per second"));
         // The ending frame is what the player sees, everywhere.
@@ -174,7 +193,7 @@ private slots:
 
     void eraseAConfirmedSaveFile() {
         const QString path = dir->filePath("mine.txt");
-        chooseFile(path);
+        f.choices = {path};
         f.w->mnuSave_Click();
         QVERIFY(QFile::exists(path));
         buyUfo();
@@ -188,7 +207,7 @@ private slots:
 
     void eraseAfterALoad() {
         const QString path = dir->filePath("loaded.txt");
-        chooseFile(path);
+        f.choices = {path, path};
         f.w->mnuSave_Click();
         f.w->dlgSaveLoad.setFileName(QString());
         QVERIFY(f.w->LoadGame());
@@ -197,47 +216,28 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void eraseDeletesOnlyWhatThePlayerChose_data() {
-        QTest::addColumn<int>("how");
-        QTest::newRow("no dialog ever confirmed") << 0;
-        QTest::newRow("after a cancelled save") << 1;
-        QTest::newRow("after a refused load") << 2;
-        QTest::newRow("after a failed save") << 3;
+    void eraseWithNoDialogEverConfirmed() {
+        expectEraseKeeps([] {});
     }
-    void eraseDeletesOnlyWhatThePlayerChose() {
-        QFETCH(int, how);
-        // A vusk_save.txt in the current folder that the player never picked.
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir->path()));
-        QFile bare(QStringLiteral("vusk_save.txt"));
-        QVERIFY(bare.open(QIODevice::WriteOnly));
-        bare.write("keep me");
-        bare.close();
-        const QString other = dir->filePath("other.txt");
-        QFile otherFile(other);
-        QVERIFY(otherFile.open(QIODevice::WriteOnly));
-        otherFile.write("not a save");
-        otherFile.close();
-
-        if (how == 1) {
-            chooseFile(other);
-            f.w->mnuSave_Click();  // a real save into other.txt...
-            f.w->dlgSaveLoad.setChooser([](Mode, const QString&) { return std::nullopt; });
-            f.w->mnuSave_Click();  // ...then a cancelled one
-            QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
-        } else if (how == 2) {
-            chooseFile(other);
-            QVERIFY(!f.w->LoadGame());
-        } else if (how == 3) {
-            chooseFile(dir->filePath("other.txt/inside.txt"));
+    void eraseAfterACancelledSave() {
+        expectEraseKeeps([this] {
+            f.choices = {other()};
+            f.w->mnuSave_Click();  // a real save into other.txt, then a cancelled one
             f.w->mnuSave_Click();
-        }
-        buyUfo();
-        f.w->btnErase_Click();
-        QVERIFY(!f.w->isVisible());
-        QVERIFY(QFile::exists(dir->filePath("vusk_save.txt")));
-        QVERIFY(QFile::exists(other));
-        QDir::setCurrent(previous);
+            QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
+        });
+    }
+    void eraseAfterARefusedLoad() {
+        expectEraseKeeps([this] {
+            f.choices = {other()};
+            QVERIFY(!f.w->LoadGame());
+        });
+    }
+    void eraseAfterAFailedSave() {
+        expectEraseKeeps([this] {
+            f.choices = {other() + "/inside.txt"};
+            f.w->mnuSave_Click();
+        });
     }
 
     void eraseDeletesTheLastFileUsed_data() {
@@ -276,7 +276,7 @@ private slots:
 
     void eraseCopesWithAFileThatIsGone() {
         const QString path = dir->filePath("gone.txt");
-        chooseFile(path);
+        f.choices = {path};
         f.w->mnuSave_Click();
         QVERIFY(QFile::remove(path));
         buyUfo();
@@ -288,7 +288,7 @@ private slots:
         f.w->show();
         QVERIFY(QDir(dir->path()).mkdir("locked"));
         const QString locked = dir->filePath("locked/save.txt");
-        chooseFile(locked);
+        f.choices = {locked};
         f.w->mnuSave_Click();
         QFile::setPermissions(dir->filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
         buyUfo();
@@ -299,7 +299,7 @@ private slots:
 
     void closeBoxDuringTheEndingDeletesNothing() {
         const QString path = dir->filePath("kept.txt");
-        chooseFile(path);
+        f.choices = {path};
         f.w->mnuSave_Click();
         buyUfo();
         QVERIFY(f.w->close());

@@ -96,29 +96,28 @@ class TestWindowFiles : public QObject {
 
     WindowFixture f;
     std::unique_ptr<QTemporaryDir> dir;
-    QStringList proposed;                // names the dialogs proposed
-    std::vector<Mode> modes;             // which dialogs were shown
-    std::deque<std::optional<QString>> choices;  // what the player picks; cancel when empty
+    const QByteArray old = QByteArray(kFreshFile).replace(" 100 ", " 777 ");  // a save already there
 
     QString path(const QString& name) const { return dir->filePath(name); }
+
+    // Saves to `target`, which must fail with the message and leave nothing
+    // behind next to it.
+    void expectSaveFails(const QString& target) {
+        f.choices = {target};
+        f.w->mnuSave_Click();
+        QCOMPARE(f.boxes.size(), size_t(1));
+        QCOMPARE(f.boxes[0].prompt, QStringLiteral("The game could not be saved."));
+        QCOMPARE(f.boxes[0].title, QStringLiteral("Save failed"));
+        QCOMPARE(f.boxes[0].style, mb::OKOnly + mb::Critical);
+        const QStringList left = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.size() <= 1, qPrintable(left.join(' ')));
+    }
 
 private slots:
     void init() {
         f.create();
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        proposed.clear();
-        modes.clear();
-        choices.clear();
-        f.w->dlgSaveLoad.setChooser([this](Mode mode, const QString& name) -> std::optional<QString> {
-            modes.push_back(mode);
-            proposed << name;
-            if (choices.empty()) return std::nullopt;
-            const QString choice = choices.front().value_or(QString());
-            choices.pop_front();
-            if (choice.isEmpty()) return std::nullopt;
-            return choice;
-        });
     }
     void cleanup() {
         f.w.reset();
@@ -126,26 +125,26 @@ private slots:
     }
 
     void saveFreshGame() {
-        choices = {path("fresh.txt")};
+        f.choices = {path("fresh.txt")};
         f.w->mnuSave->trigger();
-        QCOMPARE(modes, std::vector<Mode>{Mode::Save});
-        QCOMPARE(proposed, QStringList{"vusk_save.txt"});
+        QCOMPARE(f.modes, std::vector<Mode>{Mode::Save});
+        QCOMPARE(f.proposed, QStringList{"vusk_save.txt"});
         QCOMPARE(Read(path("fresh.txt")), QByteArray(kFreshFile));
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("Game saved."));
         QCOMPARE(f.boxes[0].title, QStringLiteral("Game saved"));
-        QCOMPARE(f.boxes[0].style, 64);
+        QCOMPARE(f.boxes[0].style, mb::OKOnly + mb::Information);
         QCOMPARE(f.w->dlgSaveLoad.FileName(), path("fresh.txt"));
 
         // The next save proposes the plain name again, not the last path.
-        choices = {path("again.txt")};
+        f.choices = {path("again.txt")};
         f.w->mnuSave_Click();
-        QCOMPARE(proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
     }
 
     void cancelledSave() {
         f.w->state.collected = 7;
-        choices = {path("first.txt")};
+        f.choices = {path("first.txt")};
         f.w->mnuSave_Click();
         f.boxes.clear();
         f.w->mnuSave_Click();  // cancelled
@@ -156,7 +155,7 @@ private slots:
     }
 
     void nameWithoutExtensionGetsTxt() {
-        choices = {path("mygame")};
+        f.choices = {path("mygame")};
         f.w->mnuSave_Click();
         QVERIFY(QFile::exists(path("mygame.txt")));
         QVERIFY(!QFile::exists(path("mygame")));
@@ -170,21 +169,18 @@ private slots:
         f.now += 10;
         f.w->tmrTick_Timer();
         const GameState saved = f.w->state;
-        choices = {path("two cobs.txt")};
+        f.choices = {path("two cobs.txt")};
         f.w->mnuSave_Click();
 
         // A different game in another window takes the saved one back.
         WindowFixture g;
         g.create();
-        g.w->dlgSaveLoad.setChooser([this](Mode, const QString& name) {
-            proposed << name;
-            return std::optional<QString>(path("two cobs.txt"));
-        });
+        g.choices = {path("two cobs.txt")};
         g.w->state.cinematicStep = 0;
         const double lastTick = g.w->state.lastTick;
         g.w->btnLoadGame->click();
         QVERIFY(g.w->fraNewOrLoad->isHidden());
-        QCOMPARE(proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(g.proposed.last(), QStringLiteral("vusk_save.txt"));
         QCOMPARE(g.w->state.farmCount, saved.farmCount);
         QCOMPARE(g.w->state.farmPrice[0], 24.2);
         QCOMPARE(g.w->state.collected, saved.collected);
@@ -199,11 +195,11 @@ private slots:
 
         // The next load proposes that path again.
         g.w->mnuLoad_Click();
-        QCOMPARE(proposed.last(), path("two cobs.txt"));
+        QCOMPARE(g.proposed.last(), path("two cobs.txt"));
     }
 
     void freshSaveLoadsAsFresh() {
-        choices = {path("fresh.txt"), path("fresh.txt")};
+        f.choices = {path("fresh.txt"), path("fresh.txt")};
         f.w->mnuSave_Click();
         f.w->state.collected = 1;  // something a load must undo
         QVERIFY(f.w->LoadGame());
@@ -216,16 +212,16 @@ private slots:
 
     void proposedNames() {
         f.w->mnuLoad_Click();  // cancelled
-        QCOMPARE(proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
         QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
-        choices = {path("a.txt")};
+        f.choices = {path("a.txt")};
         f.w->mnuSave_Click();
         f.w->mnuLoad_Click();  // cancelled
-        QCOMPARE(proposed.last(), path("a.txt"));
+        QCOMPARE(f.proposed.last(), path("a.txt"));
         QCOMPARE(f.w->dlgSaveLoad.FileName(), path("a.txt"));  // a cancelled load keeps it
         f.w->mnuSave_Click();  // cancelled
         f.w->mnuLoad_Click();  // cancelled
-        QCOMPARE(proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
     }
 
     void cancelledLoadChangesNothing() {
@@ -247,7 +243,7 @@ private slots:
 
     void menuLoadOnTheStartScreen() {
         Write(path("rich.txt"), QByteArray(kFreshFile).replace(" 100 ", " 12345 "));
-        choices = {path("rich.txt")};
+        f.choices = {path("rich.txt")};
         QTest::keyClick(f.w.get(), Qt::Key_L, Qt::ControlModifier);
         f.w->mnuLoad->trigger();
         QVERIFY(f.w->fraNewOrLoad->isHidden());
@@ -273,22 +269,23 @@ private slots:
     void refusedFiles() {
         QFETCH(QByteArray, bytes);
         if (!bytes.isEmpty()) Write(path("bad.txt"), bytes);
-        f.w->state.collected = 42.5;
-        f.w->state.farmCount[1] = 3;
-        f.w->lblFarmCount_UpdateCaption(1);
+        f.setState([](GameState& s) {
+            s.collected = 42.5;
+            s.farmCount[1] = 3;
+        });
         const GameState before = f.w->state;
         const QStringList labels = Labels(*f.w);
-        choices = {path("bad.txt")};
+        f.choices = {path("bad.txt")};
         QVERIFY(!f.w->LoadGame());
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("The game could not be loaded from that file."));
         QCOMPARE(f.boxes[0].title, QStringLiteral("Load failed"));
-        QCOMPARE(f.boxes[0].style, 16);
+        QCOMPARE(f.boxes[0].style, mb::OKOnly + mb::Critical);
         QCOMPARE(f.w->state, before);
         QCOMPARE(Labels(*f.w), labels);
 
         // From the start screen the screen stays up.
-        choices = {path("bad.txt")};
+        f.choices = {path("bad.txt")};
         f.w->btnLoadGame_Click();
         QVERIFY(!f.w->fraNewOrLoad->isHidden());
         QCOMPARE(f.w->state, before);
@@ -299,7 +296,7 @@ private slots:
         QByteArray bytes(kFreshFile);
         bytes.append(QByteArray(kMaxSaveFileBytes - bytes.size(), ' '));
         Write(path("padded.txt"), bytes);
-        choices = {path("padded.txt")};
+        f.choices = {path("padded.txt")};
         QVERIFY(f.w->LoadGame());
         QVERIFY(f.boxes.empty());
     }
@@ -314,7 +311,7 @@ private slots:
         const GameState before = f.w->state;
         Rescue rescue(path("pipe.txt"));
         for (const QString& p : paths) {
-            choices = {p};
+            f.choices = {p};
             QVERIFY(!f.w->LoadGame());
         }
         QVERIFY2(!rescue.dismiss(), "the load waited for a writer to the pipe");
@@ -344,73 +341,53 @@ private slots:
         QCOMPARE(ReadFileWithin(path("eleven.txt"), 11, 5000), std::optional<QByteArray>("eleven byte"));
     }
 
-    void saveFailures_data() {
-        QTest::addColumn<int>("how");
-        QTest::newRow("folder in the file's place") << 0;
-        QTest::newRow("inside a file, not a folder") << 1;
-        QTest::newRow("read-only folder") << 2;
-        QTest::newRow("disk full while writing") << 3;
+    void saveOntoAFolder() {
+        QVERIFY(QDir(dir->path()).mkdir("folder.txt"));
+        expectSaveFails(path("folder.txt"));
+        QVERIFY(QFileInfo(path("folder.txt")).isDir());
     }
-    void saveFailures() {
-        QFETCH(int, how);
-        const QByteArray old = QByteArray(kFreshFile).replace(" 100 ", " 777 ");
-        QString target;
-        if (how == 0) {
-            target = path("folder.txt");
-            QVERIFY(QDir(dir->path()).mkdir("folder.txt"));
-        } else if (how == 1) {
-            Write(path("plain"), old);
-            target = path("plain") + "/save.txt";
-        } else if (how == 2) {
-#ifdef Q_OS_UNIX
-            if (geteuid() == 0) QSKIP("permissions do not bind the superuser");
-#else
-            QSKIP("a folder's permissions do not stop writing into it on Windows");
-#endif
-            QVERIFY(QDir(dir->path()).mkdir("ro"));
-            target = path("ro/save.txt");
-            Write(target, old);
-            QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
-        } else {
-            target = path("full.txt");
-            Write(target, old);
-        }
 
-        choices = {target};
-        if (how == 3) {
-#ifdef Q_OS_UNIX
-            // Any file may grow to 40 bytes only: the save stops half-way,
-            // where the game would be ended by SIGXFSZ unless it ignores it.
-            rlimit saved{};
-            getrlimit(RLIMIT_FSIZE, &saved);
-            rlimit small = saved;
-            small.rlim_cur = 40;
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-            f.w->mnuSave_Click();
-            setrlimit(RLIMIT_FSIZE, &saved);
-#else
-            QSKIP("a process's file size limit is POSIX");
-#endif
-        } else {
-            f.w->mnuSave_Click();
-        }
-        if (how == 2) QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    void saveInsideAFile() {
+        Write(path("plain"), old);
+        expectSaveFails(path("plain") + "/save.txt");
+        QCOMPARE(Read(path("plain")), old);
+    }
 
-        QCOMPARE(f.boxes.size(), size_t(1));
-        QCOMPARE(f.boxes[0].prompt, QStringLiteral("The game could not be saved."));
-        QCOMPARE(f.boxes[0].title, QStringLiteral("Save failed"));
-        QCOMPARE(f.boxes[0].style, 16);
-        if (how == 1) QCOMPARE(Read(path("plain")), old);
-        if (how >= 2) QCOMPARE(Read(target), old);
-        if (how == 0) QVERIFY(QFileInfo(target).isDir());
-        // Nothing is left behind next to it.
-        const QStringList left = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
-        QVERIFY2(left.size() <= 1, qPrintable(left.join(' ')));
+    void saveIntoAReadOnlyFolder() {
+#ifdef Q_OS_UNIX
+        if (geteuid() == 0) QSKIP("permissions do not bind the superuser");
+#else
+        QSKIP("a folder's permissions do not stop writing into it on Windows");
+#endif
+        QVERIFY(QDir(dir->path()).mkdir("ro"));
+        Write(path("ro/save.txt"), old);
+        QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        expectSaveFails(path("ro/save.txt"));
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(Read(path("ro/save.txt")), old);
+    }
+
+    void saveBeyondTheFileSizeLimit() {
+#ifdef Q_OS_UNIX
+        // Any file may grow to 40 bytes only: the save stops half-way, where
+        // the game would be ended by SIGXFSZ unless it ignores it.
+        Write(path("full.txt"), old);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 40;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        expectSaveFails(path("full.txt"));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(Read(path("full.txt")), old);
+#else
+        QSKIP("a process's file size limit is POSIX");
+#endif
     }
 
     void saveReplacesAnOldFileWhole() {
         Write(path("old.txt"), QByteArray(4096, 'x'));
-        choices = {path("old.txt")};
+        f.choices = {path("old.txt")};
         f.w->mnuSave_Click();
         QCOMPARE(Read(path("old.txt")), QByteArray(kFreshFile));
         QCOMPARE(f.boxes.back().prompt, QStringLiteral("Game saved."));
