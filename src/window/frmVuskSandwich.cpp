@@ -254,7 +254,7 @@ void frmVuskSandwich::CreateTimers() {
     tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
     tmrCinematic->setInterval(kCinematicFirstInterval);
     tmrCinematic->setTimerType(Qt::PreciseTimer);
-    connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Timer);
+    connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Elapsed);
 }
 
 void frmVuskSandwich::CreateMenus() {
@@ -505,14 +505,29 @@ void frmVuskSandwich::tmrCinematic_Timer() {
     QLabel* caption = lblCinematic.at(static_cast<size_t>(event.show));
     caption->show();
     if (const auto interval = TagToInterval(caption->property("Tag").toString().toStdString())) {
-        // The next event is due that long after this one was due. Counting
-        // from now instead would add every event's lateness to all the
-        // events after it, so a late event shortens the next wait.
+        // The next event is due that long after this one was due, so a late
+        // event shortens the next wait rather than delaying every event
+        // after it. An event that comes early (called directly) counts
+        // from now.
         const double now = clock_();
-        const auto late = std::clamp<long>(std::lround((now - cinematicDue_) * 1000), 0, *interval);
-        tmrCinematic->setInterval(*interval - static_cast<int>(late));  // restarts the countdown
-        cinematicDue_ += *interval / 1000.0;
+        const double from = now < cinematicDue_ - 0.001 ? now : cinematicDue_;
+        cinematicDue_ = from + *interval / 1000.0;
+        // Linux lets a long wait run over by up to a thousandth of it (the
+        // slack it gives poll timeouts), 11 ms on the longest delay: the
+        // timer wakes that much early, plus a millisecond, and
+        // tmrCinematic_Elapsed waits out the rest.
+        const int wait = std::max(0, static_cast<int>(std::lround((cinematicDue_ - now) * 1000)));
+        tmrCinematic->setInterval(wait - std::min(wait, wait / 1000 + 1));  // restarts the countdown
     }
+}
+
+void frmVuskSandwich::tmrCinematic_Elapsed() {
+    const double early = cinematicDue_ - clock_();
+    if (early > 0.0005) {
+        tmrCinematic->setInterval(static_cast<int>(std::ceil(early * 1000)));
+        return;
+    }
+    tmrCinematic_Timer();
 }
 
 void frmVuskSandwich::btnErase_Click() {

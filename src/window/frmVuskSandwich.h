@@ -128,6 +128,9 @@ private:
     void CreateTimers();
 
     void StartEnding();
+    // The ending timer's event: tmrCinematic_Timer once the next event is
+    // due, else a wait for the rest of the time.
+    void tmrCinematic_Elapsed();
     // Only the top visible layer takes input: covered controls can be
     // neither clicked nor reached from the keyboard.
     void UpdateCoveredControls();
