@@ -68,11 +68,13 @@ key=$( { printf '%s\n' "${qt_options[@]}"; cat cmake/toolchain-mingw.cmake "cmak
 qt=$cache/qt-$qt_version-$triple-$key
 
 build_qt() {
-    local src
-    src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' 2>/dev/null | head -1)
-    if [ -z "$src" ] || [ ! -f "$src/.cmake.conf" ] || ! grep -q "\"$qt_version\"" "$src/.cmake.conf"; then
+    local src="" d
+    for d in "$cache"/src/qt6-base-*/; do
+        [ -f "$d.cmake.conf" ] && src=${d%/}
+    done
+    if [ -z "$src" ] || ! grep -q "\"$qt_version\"" "$src/.cmake.conf"; then
         # Debian's source of the same Qt as the host's tools; needs a deb-src line.
-        if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
+        if ! apt-cache showsrc qt6-base 2>/dev/null | grep '^Package: qt6-base' >/dev/null; then
             local sudo=""
             [ "$(id -u)" -ne 0 ] && sudo="sudo"
             if [ -f /etc/apt/sources.list.d/debian.sources ]; then
