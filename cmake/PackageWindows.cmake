@@ -36,7 +36,7 @@ if(CMAKE_STRIP)
   install(CODE "
     file(GLOB_RECURSE _dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.exe\")
     foreach(_dll IN LISTS _dlls)
-      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${_dll}\")
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-all \"\${_dll}\")
     endforeach()")
 endif()
 

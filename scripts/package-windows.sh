@@ -93,7 +93,7 @@ build_qt() {
         src=${src%/}
         grep -q "\"$qt_version\"" "$src/.cmake.conf" || { echo "Qt source is not $qt_version" >&2; exit 1; }
     fi
-    echo "== Building Qt $qt_version for $triple into $qt (once; about 25 minutes on 2 cores)"
+    echo "== Building Qt $qt_version for $triple into $qt (once; 14 to 35 minutes on 2 cores)"
     local started=$SECONDS
     rm -rf "$qt" "$qt.build"
     mkdir -p "$qt"
