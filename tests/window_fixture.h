@@ -66,12 +66,7 @@ struct WindowFixture {
     // Changes the game and brings every label that shows it in line.
     void setState(const std::function<void(vusk::GameState&)>& change) {
         change(w->state);
-        for (int16_t i = 0; i < w->state.farmTypes; ++i) {
-            w->lblFarmPrice_UpdateCaption(i);
-            w->lblFarmCount_UpdateCaption(i);
-        }
-        w->lblPerSecond_Update();
-        w->lblCounter_Update();
+        w->RefreshStateLabels();
     }
 
     // Moves the fake clock on in ticks of `step` seconds.

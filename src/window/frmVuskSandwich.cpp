@@ -447,13 +447,17 @@ bool frmVuskSandwich::LoadGame() {
 
     dlgSaveLoad.markUsed();
     state = *loaded;
+    RefreshStateLabels();
+    return true;
+}
+
+void frmVuskSandwich::RefreshStateLabels() {
     for (int16_t i = 0; i < state.farmTypes; ++i) {
         lblFarmPrice_UpdateCaption(i);
         lblFarmCount_UpdateCaption(i);
     }
     lblPerSecond_Update();
     lblCounter_Update();
-    return true;
 }
 
 // ---- Help ----

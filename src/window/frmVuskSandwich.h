@@ -105,6 +105,9 @@ public:
     void tmrCinematic_Timer();
     void btnErase_Click();
     bool LoadGame();
+    // Rewrites every label that shows the game state, as a load does: each
+    // producer's price and count, the per-second label and the counter.
+    void RefreshStateLabels();
 
     // True from the moment the UFO was bought.
     bool EndingStarted() const;
