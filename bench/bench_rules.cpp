@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Microbenchmarks of the rules the window calls: one tick, number to text,
 // writing and reading a save file.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one save costs on disk: the save file written whole beside the old
 // one and renamed over it, as File, Save does. The files go into a fresh
 // folder under the current one (run it from the disk the player saves to;

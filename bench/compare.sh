@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the game's window (game_cpu) and the floor window (floor_cpu) in turn
 # under one Xvfb server with the xcb platform, RUNS times each, and prints
 # every run, the means and the ratios game/floor.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for game_cpu: a bare window of the game's client size with one
 // label whose number is rewritten every 20 ms, measured the same way.
 // Usage: floor_cpu [SECONDS]   (default 10; run under X, e.g. xvfb-run)

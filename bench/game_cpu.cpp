@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's real window, playing on its own for a while: prints its CPU
 // time, start-up time, peak memory and the paint events of its labels.
 // Usage: game_cpu [SECONDS] [OPTIONS]   (default 10 s; run under X, e.g. xvfb-run)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-process figures of a Qt program for bench/compare.sh: CPU time,
 // start-up time, peak memory, and paint events of watched widgets.
 #pragma once

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What players install. The settings shared by every package come first; each
 # kind of package has its own file beside this one.
 set(CPACK_PACKAGE_NAME vusk-sandwich)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built by `./package deb` (scripts/package-deb.sh) as
 # `cpack -G DEB` in a build folder configured with the prefix /usr.
 if(NOT (UNIX AND NOT APPLE))

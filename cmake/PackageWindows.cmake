@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows game: the executable with the Qt libraries, the plugins it loads and the
 # compiler's runtime beside it, packed as a portable zip and as an NSIS installer.
 # scripts/package-windows.sh builds both with `cpack -G "ZIP;NSIS"`.

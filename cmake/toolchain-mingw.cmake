@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for Windows with Debian's MinGW-w64 (the posix thread model, which
 # std::thread and Qt need). Set VUSK_MINGW_ARCH (x86_64 or i686) before including this
 # file; toolchain-mingw-<arch>.cmake do that.

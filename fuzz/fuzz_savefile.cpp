@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the save-file reader. Whatever ReadSaveFile accepts must lie in
 // the ranges it promises, must be safe to hand to the game's rules, and must
 // come back from a save and a load: after one round of rounding to 15

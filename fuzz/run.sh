@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the save-file fuzz target into build-fuzz/ and runs it.
 # Usage: fuzz/run.sh SECONDS [libFuzzer options...]
 # First every input under fuzz/regressions/ is run once, then the fuzzer runs

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a Debian package built by `./package deb`: its exact list of files,
 # where they go and who owns them, its version and dependencies, lintian, and
 # the desktop entry and AppStream metainfo it installs.

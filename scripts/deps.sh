@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by ./run, ./test and .ci/run: installs the Debian/Ubuntu packages
 # that are missing. Usage: vusk_need PACKAGE...
 vusk_need() {

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package for this machine's architecture into dist/:
 # a Release build with Debian's hardening flags in build-deb/, installed under
 # /usr and packed by CPack, with the library dependencies from dpkg-shlibdeps.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows game, cross-built here with MinGW-w64: builds Qt for Windows from Debian's
 # own qt6-base source once (cached outside the clone), builds the game and its tests,
 # runs every test program under Wine, and writes a portable zip and an installer to dist/.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a package built by `./package deb` on this machine with apt-get,
 # opens the game through its installed desktop entry under Xvfb, checks that
 # the window "Vusk sandwich" is there with its icon, takes a screenshot, then

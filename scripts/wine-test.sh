@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one Windows test program under Wine for ctest (the cross build's emulator).
 # Wine passes no host variable starting with QT_ to the program, but turns WINEQT_x into
 # QT_x, so every QT_ variable is handed on that way. A QtTest program's own output is lost

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon: the Windows .ico file that icotool puts together from the drawn
 // images, the PNGs that the window carries as Qt resources, and the window's icon made of
 // them. The container's layout is icotool's business; these tests check what the icon shows.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading through the window: the dialog, the file, the messages,
 // and never losing a game or a file.
 #include <QtTest>

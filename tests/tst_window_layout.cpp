@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it is created: layers, controls, fonts, menus and timers.
 #include <QtTest>
 

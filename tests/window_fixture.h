@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window under test: a fake clock the test moves by hand, a script that
 // records and answers every message box, and a file dialog that records what
 // it proposed and picks what the test lined up.

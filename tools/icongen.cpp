@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the Vusk sandwich application icon (a cob of vusk in a bun, lying on the diagonal)
 // and writes every file the desktop needs:
 //

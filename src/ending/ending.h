@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alien ending: the nine story captions, their delays and the reveal
 // step driven by the ending timer. Plain C++.
 #pragma once

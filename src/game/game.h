@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The economy of Vusk sandwich: the game state, a new game built from the
 // window's design captions, production per second, the tick and purchases.
 // Plain C++: the window owns a GameState and calls these rules.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save file: six lines of numbers, the collected amount and then one
 // line per producer (count, rate, price, unit-letter length, unit). Plain C++.
 #pragma once

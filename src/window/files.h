@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save file on disk: reading it so that no kind of file can freeze the
 // window, and writing it so that a failed save leaves the old file whole.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one window of Vusk sandwich: the game layer with its producer rows,
 // the start screen, the ending, the menus and the two timers. The rules of
 // the game live in game/, savefile/ and ending/; the event procedures here

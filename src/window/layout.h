@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's design: every control's place in twips (1/1440 inch, 15 to a
 // logical pixel), its font, alignment and caption at creation. Plain C++: the
 // producer labels' captions are the game's starting balance, which the

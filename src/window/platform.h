@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's seams to the platform: message boxes, the save/open file
 // dialog and the clock. Each has a default that talks to the real platform
 // and can be replaced, so tests drive the window without a person.
