@@ -29,3 +29,36 @@ vusk_configure_and_build() {  # build-dir [cmake options...]
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$dir" -j "$(nproc)"
 }
+
+# Debian's source of the host's qt6-base (the Qt the host tools come from), unpacked once
+# under CACHE/src; prints its folder. Adds a deb-src line when apt has none.
+# Usage: vusk_qt_source CACHE
+vusk_qt_source() {
+    local cache=$1 host_qt qt_version src="" d sudo=""
+    host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)      # e.g. 6.4.2+dfsg-10
+    qt_version=${host_qt%%+*}
+    qt_version=${qt_version%%-*}
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    for d in "$cache"/src/qt6-base-*/; do
+        [ -f "$d.cmake.conf" ] && grep -q "\"$qt_version\"" "$d.cmake.conf" && src=${d%/}
+    done
+    if [ -z "$src" ]; then
+        if ! apt-cache showsrc qt6-base 2>/dev/null | grep '^Package: qt6-base' >/dev/null; then
+            if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+                sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.sources >/dev/null
+            else
+                sed -n 's/^deb /deb-src /p' /etc/apt/sources.list \
+                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.list >/dev/null
+            fi
+            $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
+        fi
+        rm -rf "$cache/src" && mkdir -p "$cache/src"
+        (cd "$cache/src" && apt-get source -qq "qt6-base=$host_qt" >/dev/null 2>&1 \
+            || apt-get source -qq qt6-base >/dev/null) >&2
+        src=$(echo "$cache"/src/qt6-base-*/)
+        src=${src%/}
+        grep -q "\"$qt_version\"" "$src/.cmake.conf" || { echo "Qt source is not $qt_version" >&2; return 1; }
+    fi
+    echo "$src"
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The game in a browser: builds Qt for WebAssembly from Debian's own qt6-base source once
+# (cached outside the clone) with Debian's Emscripten, builds the game with it, and writes
+# dist/vusk-sandwich-<version>-web/ (index.html at its top, for any static web server) and
+# its zip.
+#
+#   scripts/package-web.sh [--qt-only|--build-only]
+#
+# --qt-only stops after building Qt, --build-only after building the game (build-web/).
+# Environment:
+#   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
+#   VUSK_JOBS    parallel compile jobs (default: the number of cores)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+mode=${1:-package}
+case "$mode" in
+    package|--qt-only|--build-only) ;;
+    *) echo "usage: $0 [--qt-only|--build-only]" >&2; exit 2 ;;
+esac
+jobs=${VUSK_JOBS:-$(nproc)}
+cache=${VUSK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vusk-sandwich}
+build=$root/build-web
+
+. scripts/deps.sh
+
+# --- What the build needs ----------------------------------------------------------------
+vusk_need cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev emscripten binaryen \
+          fonts-liberation2 zip
+
+host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+qt_version=${host_qt%%+*}
+qt_version=${qt_version%%-*}
+em_version=$(cat /usr/share/emscripten/emscripten-version.txt)
+
+# Emscripten's link step runs node scripts that need Debian's node modules (acorn), which a
+# node from elsewhere does not look for.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# Qt's CMake wants an Emscripten SDK: EMSDK naming a folder with .emscripten, and
+# upstream/emscripten/ holding emcc, em++ and the rest of Emscripten. Debian installs
+# Emscripten to /usr/share/emscripten with its commands in /usr/bin, so a folder of links
+# stands in for the SDK.
+export EMSDK=$cache/emsdk-$em_version
+if [ ! -x "$EMSDK/upstream/emscripten/emcc" ]; then
+    rm -rf "$EMSDK"
+    mkdir -p "$EMSDK/upstream/emscripten"
+    echo "EMSCRIPTEN_ROOT = emsdk_path + '/upstream/emscripten'" > "$EMSDK/.emscripten"
+    ln -s /usr/share/emscripten/* /usr/share/emscripten/.emscripten "$EMSDK/upstream/emscripten/"
+    for tool in emcc em++ emar emranlib em-config emrun emsize; do
+        ln -s "/usr/bin/$tool" "$EMSDK/upstream/emscripten/$tool"
+    done
+fi
+
+# --- Qt for WebAssembly, built once per version, options, patch and Emscripten -----------
+# Static and without threads, as Qt 6.4 builds for the browser; built for size. OpenGL
+# stays on: Qt's wasm compositor draws through WebGL.
+qt_options=(
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+    -DFEATURE_optimize_size=ON
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF
+    -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
+    -DFEATURE_jpeg=OFF
+    -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
+)
+qt_patch=scripts/qt-wasm-nested-loop.patch
+key=$( { printf '%s\n' "${qt_options[@]}" "$em_version"; cat "$qt_patch"; } | sha256sum | cut -c1-12)
+qt=$cache/qt-$qt_version-wasm-$key
+
+build_qt() {
+    local src wasm_src
+    src=$(vusk_qt_source "$cache")
+    # A copy of the source of our own, patched: the Windows build uses Debian's as it is.
+    wasm_src=$cache/src-wasm-$key/$(basename "$src")
+    rm -rf "$cache/src-wasm-$key"
+    mkdir -p "$cache/src-wasm-$key"
+    cp -a "$src" "$wasm_src"
+    patch -d "$wasm_src" -p1 -s < "$qt_patch"
+    echo "== Building Qt $qt_version for WebAssembly into $qt (once; 20 to 40 minutes on 2 cores)"
+    local started=$SECONDS
+    rm -rf "$qt" "$qt.build"
+    mkdir -p "$qt.build"
+    (cd "$qt.build" && "$wasm_src/configure" -platform wasm-emscripten -static -release \
+        -qt-host-path /usr -prefix "$qt" -- \
+        -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
+        "${qt_options[@]}") > "$qt.configure.log" 2>&1 \
+        || { tail -50 "$qt.configure.log"; exit 1; }
+    echo "== Qt configured in $((SECONDS - started)) s"
+    cmake --build "$qt.build" -j "$jobs"
+    cmake --install "$qt.build" > /dev/null
+    rm -rf "$qt.build" "$cache/src-wasm-$key"
+    echo "$qt_version $em_version ${qt_options[*]}" > "$qt/vusk-complete"
+    echo "== Qt built in $((SECONDS - started)) s"
+}
+
+mkdir -p "$cache"
+exec 9>"$cache/lock-wasm"
+flock 9                      # one wasm Qt build at a time
+[ -f "$qt/vusk-complete" ] || build_qt
+flock -u 9
+[ "$mode" = --qt-only ] && exit 0
+
+# --- The game ----------------------------------------------------------------------------
+echo "== Building the game for WebAssembly (build-web/)"
+started=$SECONDS
+mkdir -p "$build"
+cmake -S . -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVUSK_TESTS=OFF > "$build/configure.log" 2>&1 \
+    || { tail -50 "$build/configure.log"; exit 1; }
+cmake --build "$build" -j "$jobs" --target vusk-sandwich
+echo "== Game built in $((SECONDS - started)) s"
+[ "$mode" = --build-only ] && exit 0
+
+# --- The folder and the zip --------------------------------------------------------------
+version=$(sed -n 's/^project(VuskSandwich VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=vusk-sandwich-$version-web
+out=dist/$name
+echo "== Packing into $out/"
+rm -rf "$out" "$out.zip"
+mkdir -p "$out"
+cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/qtloader.js" "$out/"
+if [ -f web/index.html ]; then
+    cp -r web/. "$out/"
+else
+    # Until the page of our own exists, Qt's generated one.
+    cp "$build/vusk-sandwich.html" "$out/index.html"
+fi
+cp LICENSES/GPL-3.0-or-later.txt "$out/"
+(cd dist && zip -qr -9 "$name.zip" "$name")
+ls -l "$out" "$out.zip"
+wasm_gz=$(gzip -9c "$out/vusk-sandwich.wasm" | wc -c)
+js_gz=$(cat "$out"/*.js | gzip -9c | wc -c)
+echo "== Download: vusk-sandwich.wasm $(stat -c %s "$out/vusk-sandwich.wasm") bytes," \
+     "$wasm_gz gzipped; the page's scripts $js_gz gzipped"
