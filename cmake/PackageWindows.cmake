@@ -33,6 +33,25 @@ if(MINGW)
   endforeach()
 endif()
 
+# Beside the game, for a player to read: its licence and a README, with Windows line ends,
+# and the notice with the licence texts of all else the packages hold. The notice tells
+# what Qt and the runtime were built from, so scripts/package-windows.sh writes it
+# (scripts/windows-notices.sh) and passes its folder as VUSK_WINDOWS_NOTICES.
+set(_vusk_texts ${CMAKE_CURRENT_BINARY_DIR}/windows-texts)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSES/GPL-3.0-or-later.txt _text)
+string(REPLACE "\n" "\r\n" _text "${_text}")
+file(WRITE ${_vusk_texts}/LICENSE.txt "${_text}")
+configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in ${_vusk_texts}/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${_vusk_texts}/LICENSE.txt ${_vusk_texts}/README.txt DESTINATION .)
+if(VUSK_WINDOWS_NOTICES)
+  install(FILES ${VUSK_WINDOWS_NOTICES}/NOTICE.txt DESTINATION .)
+  install(DIRECTORY ${VUSK_WINDOWS_NOTICES}/licenses DESTINATION .)
+else()
+  message(WARNING "VUSK_WINDOWS_NOTICES is not set: the packages lack NOTICE.txt and the "
+                  "licences of Qt and the MinGW runtime (scripts/package-windows.sh sets it)")
+endif()
+
 # Nothing in the packages needs its symbols.
 if(CMAKE_STRIP)
   install(CODE "
@@ -60,5 +79,8 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/vusk-sandwich.ico)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN vusk-sandwich.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The installer's licence page, before it installs anything.
+set(CPACK_RESOURCE_FILE_LICENSE ${_vusk_texts}/LICENSE.txt)
+set(CPACK_NSIS_URL_INFO_ABOUT ${VUSK_WEBSITE})
 # The installer is named ...-setup.exe; the zip keeps the plain name.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageWindowsPerGenerator.cmake)
