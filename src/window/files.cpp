@@ -57,6 +57,18 @@ struct Reading {
     std::optional<QByteArray> bytes;
 };
 
+// The file's bytes if, once opened, it is a regular file of at most `maxBytes`.
+// The path may name something else by now than when it was chosen, so what
+// was opened is checked again: a pipe or a device is sequential, a regular
+// file is not.
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential()) return std::nullopt;
+    QByteArray read = file.read(maxBytes + 1);  // one byte more tells a larger file
+    if (file.error() != QFileDevice::NoError || read.size() > maxBytes) return std::nullopt;
+    return read;
+}
+
 }  // namespace
 
 std::optional<QByteArray> ReadSaveFileBytes(const QString& path) {
@@ -67,17 +79,16 @@ std::optional<QByteArray> ReadSaveFileBytes(const QString& path) {
 }
 
 std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, int waitMs) {
+#if defined(Q_OS_WASM) && !QT_CONFIG(thread)
+    // In the browser the files live in memory (the save folder is mirrored from the
+    // browser's storage): there are no pipes or drives that stop answering, and a build
+    // without threads cannot start one (std::thread aborts there). The file is read here.
+    Q_UNUSED(waitMs);
+    return ReadRegularFile(path, maxBytes);
+#else
     auto reading = std::make_shared<Reading>();
     std::thread([reading, path, maxBytes] {
-        std::optional<QByteArray> bytes;
-        QFile file(path);
-        // The path may name something else by now than when it was chosen,
-        // so what was opened is checked again: a pipe or a device is
-        // sequential, a regular file is not.
-        if (file.open(QIODevice::ReadOnly) && !file.isSequential()) {
-            QByteArray read = file.read(maxBytes + 1);  // one byte more tells a larger file
-            if (file.error() == QFileDevice::NoError && read.size() <= maxBytes) bytes = std::move(read);
-        }
+        std::optional<QByteArray> bytes = ReadRegularFile(path, maxBytes);
         const std::lock_guard lock(reading->mutex);
         reading->bytes = std::move(bytes);
         reading->done = true;
@@ -88,6 +99,7 @@ std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, i
     if (!reading->finished.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return reading->done; }))
         return std::nullopt;
     return std::move(reading->bytes);
+#endif
 }
 
 // Unbuffered, so that a short write (a full disk, a file size limit) shows
