@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ending/ending.h"
 
-#include <charconv>
+#include "game/charconv.h"
+
 #include <cmath>
 #include <limits>
 
@@ -31,7 +32,7 @@ const std::array<CinematicCaption, kCinematicCaptions> kCinematic = {{
 
 std::optional<int> TagToInterval(std::string_view tag) {
     double value = 0;
-    auto [end, ec] = std::from_chars(tag.data(), tag.data() + tag.size(), value);
+    auto [end, ec] = ReadDouble(tag.data(), tag.data() + tag.size(), value);
     if (tag.empty() || ec != std::errc() || end != tag.data() + tag.size() || !std::isfinite(value))
         return std::nullopt;
     value = std::floor(value);

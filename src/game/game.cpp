@@ -2,8 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/game.h"
 
+#include "game/charconv.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -16,7 +17,7 @@ namespace {
 std::optional<double> ParseNumber(std::string_view text) {
     if (text.empty()) return std::nullopt;
     double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto [end, ec] = ReadDouble(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;

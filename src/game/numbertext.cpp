@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/game.h"
 
-#include <charconv>
+#include "game/charconv.h"
+
+#include <charconv>  // the exponent, an integer
 #include <cmath>
 #include <string>
 
@@ -19,8 +21,7 @@ struct Decimal {
 
 Decimal ToDecimal(double magnitude) {
     char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, magnitude,
-                                   std::chars_format::scientific, 14);
+    auto [end, ec] = WriteScientific(buf, buf + sizeof buf, magnitude, 14);
     (void)ec;  // 64 characters hold any double in this form
     std::string_view text(buf, static_cast<size_t>(end - buf));  // d.ddddddddddddddde+XX
     const size_t e = text.find('e');

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "savefile/savefile.h"
 
-#include <charconv>
+#include "game/charconv.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -57,7 +58,7 @@ private:
             if (!ok) return std::nullopt;
         }
         double value = 0;
-        auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+        auto [end, ec] = ReadDouble(field.data(), field.data() + field.size(), value);
         if (ec != std::errc() || end != field.data() + field.size() || !std::isfinite(value))
             return std::nullopt;
         return value;
