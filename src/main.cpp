@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "window/frmVuskSandwich.h"
+#include "window/host.h"
 
 int main(int argc, char* argv[]) {
 #ifdef Q_OS_WIN
@@ -13,7 +14,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vusk sandwich"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.vusk.VuskSandwich"));
+    vusk::PrepareHost();
+    // Closing the window ends the game. On the desktop the program ends with it; a web
+    // page stays, and says so.
+    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &vusk::GameEnded);
     vusk::frmVuskSandwich window;
-    window.show();
+    vusk::ShowMainWindow(window);
     return app.exec();
 }

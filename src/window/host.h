@@ -1,0 +1,32 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the program asks of the place it runs in. On the desktop the system
+// keeps files and ends the program, and there is nothing to do. In a web
+// page, files live in the page's memory unless the program hands them to the
+// browser's storage, and the page must be told when the game is over.
+#pragma once
+
+class QWidget;
+
+namespace vusk {
+
+// Before the window is created: the fonts the window is measured in, where
+// the system has none; the save folder brought back from storage and made the
+// working folder, where the dialogs open.
+void PrepareHost();
+
+// Shows the game's window where the player can find it: on the desktop where
+// the window manager puts it, in a page in the middle of the page's canvas,
+// which is larger than the window so that the file dialog and the message
+// boxes fit beside it.
+void ShowMainWindow(QWidget& window);
+
+// Hands the save folder, as it is now, to lasting storage and waits for the
+// answer. False when the storage refused it (full, or not allowed): then the
+// file may be gone with the page.
+bool PersistSaveFolder();
+
+// The window has closed and the game is over.
+void GameEnded();
+
+}  // namespace vusk

@@ -1,0 +1,19 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A desktop system has the fonts, keeps every file written and closes the
+// program itself: nothing to do.
+#include "window/host.h"
+
+#include <QWidget>
+
+namespace vusk {
+
+void PrepareHost() {}
+
+void ShowMainWindow(QWidget& window) { window.show(); }
+
+bool PersistSaveFolder() { return true; }
+
+void GameEnded() {}
+
+}  // namespace vusk

@@ -1,0 +1,125 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program in a web page (Emscripten). Its files live in the page's
+// memory and are gone with it, so the save folder is a mount of Emscripten's
+// IDBFS, which copies it to and from the browser's IndexedDB when asked. The
+// page around the game (web/index.html) is told, through globalThis.vuskPage,
+// where the save folder is, when it changed and when the game is over.
+#include "window/host.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <QScreen>
+#include <QString>
+#include <QWidget>
+
+#include <emscripten.h>
+
+namespace {
+
+// Both calls into IDBFS wait for its answer a few seconds at most: a refused
+// write can abort its IndexedDB transaction without IDBFS ever calling back,
+// and an IndexedDB that cannot be opened at all (some private windows) ends in
+// an exception inside IDBFS's own handler. Either way the storage did not
+// take the folder.
+EM_JS(void, vusk_define_folder_sync, (), {
+    Module.vuskSyncSaveFolder = function(populate) {
+        return new Promise(function(resolve) {
+            var timer = setTimeout(function() { resolve("no answer from the browser's storage"); }, 5000);
+            try {
+                FS.syncfs(populate, function(err) {
+                    clearTimeout(timer);
+                    resolve(err ? String(err) : "");
+                });
+            } catch (e) {
+                clearTimeout(timer);
+                resolve(String(e));
+            }
+        });
+    };
+});
+
+// Mounts the save folder, reads it in from storage, and gives the page what it
+// needs to list, download and upload the save files. 1 when storage answered.
+EM_ASYNC_JS(int, vusk_mount_save_folder, (const char* folderUtf8), {
+    var folder = UTF8ToString(folderUtf8);
+    FS.mkdirTree(folder);
+    FS.mount(IDBFS, {}, folder);
+    var error = await Module.vuskSyncSaveFolder(true);
+    if (error) console.warn("The save folder could not be read from storage: " + error);
+    var files = {
+        folder: folder,
+        storageError: error,
+        // The names of the files in the save folder, sorted.
+        list: function() {
+            return FS.readdir(folder).filter(function(name) {
+                return name != "." && name != ".." && FS.isFile(FS.stat(folder + "/" + name).mode);
+            }).sort();
+        },
+        read: function(name) { return FS.readFile(folder + "/" + name); },
+        // Writes a file into the save folder and hands the folder to storage:
+        // a promise of "" or of what went wrong.
+        put: function(name, bytes) {
+            FS.writeFile(folder + "/" + name, bytes);
+            return Module.vuskSyncSaveFolder(false);
+        },
+    };
+    Module.vuskSaveFiles = files;
+    var page = globalThis.vuskPage;
+    if (page && page.hostReady) page.hostReady(files);
+    return error ? 0 : 1;
+});
+
+EM_ASYNC_JS(int, vusk_persist_save_folder, (), {
+    var error = await Module.vuskSyncSaveFolder(false);
+    var page = globalThis.vuskPage;
+    if (error) {
+        console.warn("The save folder could not be written to storage: " + error);
+    } else if (page && page.saveFolderChanged) {
+        page.saveFolderChanged();
+    }
+    return error ? 0 : 1;
+});
+
+EM_JS(void, vusk_game_ended, (), {
+    var page = globalThis.vuskPage;
+    if (page && page.gameEnded) page.gameEnded();
+});
+
+}  // namespace
+
+namespace vusk {
+
+void PrepareHost() {
+    // Qt for WebAssembly carries only DejaVu, in which some captions no longer
+    // fit their boxes; the window is measured in Liberation Sans, carried in
+    // the program's resources.
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Regular.ttf"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Bold.ttf"));
+
+    vusk_define_folder_sync();
+    const QString folder = QDir::homePath() + QStringLiteral("/Saved games");
+    vusk_mount_save_folder(folder.toUtf8().constData());
+    // The Save and Load dialogs open in the working folder.
+    QDir::setCurrent(folder);
+}
+
+void ShowMainWindow(QWidget& window) {
+    window.show();
+    // Qt for WebAssembly puts a new window in the canvas's top left corner.
+    // The window, its title bar included, goes to the middle, and back there
+    // whenever the canvas changes size with the browser's window.
+    auto centre = [&window] {
+        const QRect screen = window.screen()->availableGeometry();
+        const QRect frame = window.frameGeometry();
+        window.move(window.pos() + screen.center() - frame.center());
+    };
+    centre();
+    QObject::connect(window.screen(), &QScreen::availableGeometryChanged, &window, centre);
+}
+
+bool PersistSaveFolder() { return vusk_persist_save_folder() != 0; }
+
+void GameEnded() { vusk_game_ended(); }
+
+}  // namespace vusk
