@@ -1,0 +1,13 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The game built for WebAssembly with Qt for WebAssembly and Emscripten (scripts/package-web.sh).
+# Included before any target exists, so that every target gets these settings.
+
+# The player downloads every byte: the code is optimised for size, when compiled and once
+# more by wasm-opt when linked.
+set(CMAKE_CXX_FLAGS_RELEASE "-Oz -DNDEBUG")
+add_link_options(-Oz)
+
+# Every message box and file dialog runs a nested event loop (QDialog::exec()), which in a
+# browser can only wait by suspending the WebAssembly stack back to the page.
+add_link_options("SHELL:-s ASYNCIFY")
