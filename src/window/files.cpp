@@ -12,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include "window/host.h"
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -117,7 +119,12 @@ bool WriteFileAtomically(const QString& path, const std::string& text) {
     // commit() syncs the file's data to the disk, then renames it over the old one.
     if (!file.commit()) return false;
     SyncFolder(QFileInfo(path).absolutePath());
-    return true;
+    return PersistSaveFolder();
+}
+
+bool RemoveSaveFile(const QString& path) {
+    const bool removed = QFile::remove(path);
+    return PersistSaveFolder() && removed;
 }
 
 }  // namespace vusk

@@ -33,7 +33,13 @@ std::optional<QByteArray> ReadSaveFileBytes(const QString& path);
 std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, int waitMs);
 
 // Writes the whole file or leaves whatever was there before untouched, and
-// sees the new file through to the disk, its name in the folder included.
+// sees the new file through to the disk, its name in the folder included,
+// and to the storage that keeps the save folder where there is one
+// (PersistSaveFolder in host.h). False when any of that failed.
 bool WriteFileAtomically(const QString& path, const std::string& text);
+
+// Deletes the file at `path` and hands the save folder to its storage. True
+// when the file is gone and the storage took it.
+bool RemoveSaveFile(const QString& path);
 
 }  // namespace vusk

@@ -539,7 +539,7 @@ void frmVuskSandwich::tmrCinematic_Elapsed() {
 void frmVuskSandwich::btnErase_Click() {
     // Only a save file the player chose and the game used is deleted; a
     // failed deletion changes nothing and the window closes all the same.
-    if (!dlgSaveLoad.UsedFile().isEmpty()) QFile::remove(dlgSaveLoad.UsedFile());
+    if (!dlgSaveLoad.UsedFile().isEmpty()) RemoveSaveFile(dlgSaveLoad.UsedFile());
     close();
 }
 
