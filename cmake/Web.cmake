@@ -11,3 +11,9 @@ add_link_options(-Oz)
 # Every message box and file dialog runs a nested event loop (QDialog::exec()), which in a
 # browser can only wait by suspending the WebAssembly stack back to the page.
 add_link_options("SHELL:-s ASYNCIFY")
+
+# The other programs are tests, run under node (scripts/wasm-test.js): they hand their exit
+# status to it and read and write the machine's own files. The game never ends its
+# runtime, the page outlives it.
+set(vusk_not_game "$<NOT:$<STREQUAL:$<TARGET_PROPERTY:NAME>,vusk-sandwich>>")
+add_link_options("$<${vusk_not_game}:-sEXIT_RUNTIME=1>" "$<${vusk_not_game}:-sNODERAWFS=1>")
