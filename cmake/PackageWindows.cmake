@@ -82,5 +82,9 @@ set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # The installer's licence page, before it installs anything.
 set(CPACK_RESOURCE_FILE_LICENSE ${_vusk_texts}/LICENSE.txt)
 set(CPACK_NSIS_URL_INFO_ABOUT ${VUSK_WEBSITE})
+# The uninstaller deletes the key Software\<vendor>\<install folder> but not the vendor's
+# key above it, which the installer made too: delete that as well when it is empty. (NSIS
+# takes single quotes too; double ones would not survive CPack's configuration file.)
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "  DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'")
 # The installer is named ...-setup.exe; the zip keeps the plain name.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageWindowsPerGenerator.cmake)

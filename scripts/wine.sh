@@ -1,0 +1,56 @@
+# SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the scripts that run the Windows game under Wine (after scripts/deps.sh).
+#
+#   vusk_need_wine            installs Wine with both its halves: the installer is a 32-bit
+#                             program even for the 64-bit game, and Wine runs 32-bit
+#                             programs only with its i386 half (Debian's wine32:i386)
+#   vusk_wine_prefix DIR ARCH makes DIR a working Wine prefix for ARCH (x86_64 or i686) and
+#                             exports what Wine needs to use it quietly
+
+vusk_need_wine() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo="sudo"
+        $sudo dpkg --add-architecture i386
+        # vusk_need updates apt's lists before it installs; the new architecture needs that.
+    fi
+    vusk_need wine wine64 wine32:i386
+}
+
+# Both halves must answer: a prefix made before the i386 half was installed lacks its
+# 32-bit system, and every 32-bit program then stops with "could not load kernel32.dll".
+vusk_wine_works() {
+    local out cmd32=
+    out=$(wine cmd.exe /c echo vusk-wine-ok 2>&1) || true
+    [[ "$out" == *vusk-wine-ok* && "$out" != *"could not load kernel32.dll"* ]] || return 1
+    if [ "$WINEARCH" = win64 ]; then
+        cmd32=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
+        [ -f "$cmd32" ] || return 1
+        out=$(wine 'C:\windows\syswow64\cmd.exe' /c echo vusk-wine-ok 2>&1) || true
+        [[ "$out" == *vusk-wine-ok* && "$out" != *"could not load kernel32.dll"* ]] || return 1
+    fi
+    return 0
+}
+
+vusk_wine_prefix() {  # DIR ARCH
+    export WINEPREFIX=$1
+    export WINEARCH=$([ "$2" = i686 ] && echo win32 || echo win64)
+    export WINEDEBUG=-all
+    # No Mono or Gecko install dialogs, and no menu entries or file types on the host.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    local try
+    for try in 1 2; do
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "== Creating the Wine prefix $WINEPREFIX"
+            wineboot -i > /dev/null 2>&1 || true
+            wineserver -w
+        fi
+        vusk_wine_works && { wineserver -w; return 0; }
+        echo "== The Wine prefix $WINEPREFIX does not run programs (made before Wine's i386 half?): making it again"
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    done
+    echo "Wine does not run programs in a new prefix $WINEPREFIX" >&2
+    return 1
+}
