@@ -304,11 +304,17 @@ def main():
         screen_settled(browser)
         shot("3-purchase")
 
+        # What the browser does with a key the page prevented: nothing (Ctrl+S would save
+        # the page, Ctrl+Q quit some browsers).
+        browser.evaluate("window.keyLog = []; addEventListener('keydown', e =>"
+                         " keyLog.push((e.ctrlKey ? 'Ctrl+' : '') + e.key + (e.defaultPrevented ? ' prevented' : '')))")
         save_through_dialog(browser, "web_save")
         saved = browser.wait_for("saveFiles.list().includes('web_save.txt')", 10)
         screen_settled(browser)
         shot("4-game-saved")
         check("a save through the dialog writes web_save.txt", saved, str(browser.evaluate("saveFiles.list()")))
+        check("the browser's own Ctrl+S is prevented",
+              "Ctrl+s prevented" in browser.evaluate("keyLog"), str(browser.evaluate("keyLog")))
         press(browser, "Enter")  # the "Game saved" box
         first = read_save(browser, "web_save.txt")
         check("the save holds one Vusk on the cob bought from 100 vusk",
