@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "game/charconv.h"
 #include "game/game.h"
 #include "savefile/savefile.h"
 #include "window/layout.h"
@@ -257,6 +259,32 @@ void RequireProduction(const GameState& s) {
     }
 }
 
+// The conversion fallback (used where the C++ library has no floating-point
+// from_chars and to_chars) reads every field of the input, and every text
+// that starts at a field, as std::from_chars does, and writes what it read as
+// std::to_chars does.
+void RequireSameConversions(std::string_view text) {
+    for (size_t start = 0; start < text.size(); ++start) {
+        if (start > 0 && !std::strchr(" \r\n,", text[start - 1])) continue;
+        size_t end = start;
+        while (end < text.size() && !std::strchr(" \r\n,", text[end])) ++end;
+        for (const std::string_view t : {text.substr(start, end - start), text.substr(start)}) {
+            double ours = -1.5, theirs = -1.5;
+            const char* last = t.data() + t.size();
+            const auto a = vusk::charconv_fallback::ReadDouble(t.data(), last, ours);
+            const auto b = std::from_chars(t.data(), last, theirs);
+            REQUIRE(a.ec == b.ec && a.ptr == b.ptr);
+            REQUIRE(std::memcmp(&ours, &theirs, sizeof ours) == 0);
+            char x[64], y[64];
+            const auto wa = vusk::charconv_fallback::WriteScientific(x, x + sizeof x, theirs, 14);
+            const auto wb =
+                std::to_chars(y, y + sizeof y, theirs, std::chars_format::scientific, 14);
+            REQUIRE(wa.ec == wb.ec && wa.ptr - x == wb.ptr - y);
+            REQUIRE(std::memcmp(x, y, static_cast<size_t>(wa.ptr - x)) == 0);
+        }
+    }
+}
+
 void RequireRoundTrip(const GameState& s1) {
     g_step = "round trip";
     const GameState& current = Current();
@@ -297,6 +325,8 @@ void RequireRoundTrip(const GameState& s1) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     g_state = nullptr;
+    g_step = "conversions";
+    RequireSameConversions(text);
     g_step = "read";
     const auto s1 = vusk::ReadSaveFile(text, Current());
     if (!s1) return 0;
