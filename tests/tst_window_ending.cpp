@@ -243,7 +243,7 @@ private slots:
             f.choices = {other()};
             f.w->mnuSave_Click();  // a real save into other.txt, then a cancelled one
             f.w->mnuSave_Click();
-            QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
+            QCOMPARE(f.w->dlgSaveLoad.FileName(), dir->filePath("vusk_save.txt"));
         });
     }
     void eraseAfterARefusedLoad() {

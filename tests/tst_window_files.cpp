@@ -101,6 +101,8 @@ class TestWindowFiles : public QObject {
     const QByteArray old = QByteArray(kFreshFile).replace(" 100 ", " 777 ");  // a save already there
 
     QString path(const QString& name) const { return dir->filePath(name); }
+    // What the first dialog proposes with the fixture's folders.
+    static QString first() { return WindowFixture::kStart + QStringLiteral("/vusk_save.txt"); }
 
     // Saves to `target`, which must fail with the message and leave nothing
     // behind next to it.
@@ -130,7 +132,7 @@ private slots:
         f.choices = {path("fresh.txt")};
         f.w->mnuSave->trigger();
         QCOMPARE(f.modes, std::vector<Mode>{Mode::Save});
-        QCOMPARE(f.proposed, QStringList{"vusk_save.txt"});
+        QCOMPARE(f.proposed, QStringList{first()});
         QCOMPARE(Read(path("fresh.txt")), QByteArray(kFreshFile));
         QCOMPARE(f.boxes.size(), size_t(1));
         QCOMPARE(f.boxes[0].prompt, QStringLiteral("Game saved."));
@@ -138,10 +140,10 @@ private slots:
         QCOMPARE(f.boxes[0].style, mb::OKOnly + mb::Information);
         QCOMPARE(f.w->dlgSaveLoad.FileName(), path("fresh.txt"));
 
-        // The next save proposes the plain name again, not the last path.
+        // The next save proposes the plain name again, in the last file's folder.
         f.choices = {path("again.txt")};
         f.w->mnuSave_Click();
-        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), path("vusk_save.txt"));
     }
 
     void cancelledSave() {
@@ -151,7 +153,7 @@ private slots:
         f.boxes.clear();
         f.w->mnuSave_Click();  // cancelled
         QVERIFY(f.boxes.empty());
-        QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.w->dlgSaveLoad.FileName(), path("vusk_save.txt"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"first.txt"});
         QVERIFY(!QFile::exists(QStringLiteral("vusk_save.txt")));
     }
@@ -182,7 +184,7 @@ private slots:
         const double lastTick = g.w->state.lastTick;
         g.w->btnLoadGame->click();
         QVERIFY(g.w->fraNewOrLoad->isHidden());
-        QCOMPARE(g.proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(g.proposed.last(), first());
         QCOMPARE(g.w->state.farmCount, saved.farmCount);
         QCOMPARE(g.w->state.farmPrice[0], 24.2);
         QCOMPARE(g.w->state.collected, saved.collected);
@@ -214,8 +216,8 @@ private slots:
 
     void proposedNames() {
         f.w->mnuLoad_Click();  // cancelled
-        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
-        QCOMPARE(f.w->dlgSaveLoad.FileName(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), first());
+        QCOMPARE(f.w->dlgSaveLoad.FileName(), first());
         f.choices = {path("a.txt")};
         f.w->mnuSave_Click();
         f.w->mnuLoad_Click();  // cancelled
@@ -223,7 +225,111 @@ private slots:
         QCOMPARE(f.w->dlgSaveLoad.FileName(), path("a.txt"));  // a cancelled load keeps it
         f.w->mnuSave_Click();  // cancelled
         f.w->mnuLoad_Click();  // cancelled
-        QCOMPARE(f.proposed.last(), QStringLiteral("vusk_save.txt"));
+        QCOMPARE(f.proposed.last(), path("vusk_save.txt"));
+    }
+
+    void firstSaveFolder_data() {
+        // Folders inside the test's folder; documents "" when the system names none.
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("install");
+        QTest::addColumn<QString>("documents");
+        QTest::addColumn<QStringList>("readOnly");
+        QTest::addColumn<QString>("expected");
+        const QStringList none;
+        QTest::newRow("start folder") << "start" << "game" << "docs" << none << "start";
+        QTest::newRow("no game folder known") << "start" << "" << "docs" << none << "start";
+        QTest::newRow("read-only start folder") << "start" << "game" << "docs" << QStringList{"start"} << "docs";
+        QTest::newRow("started in the game's folder") << "game" << "game" << "docs" << none << "docs";
+        QTest::newRow("the game's folder spelt otherwise") << "game/../game/." << "game" << "docs" << none << "docs";
+        QTest::newRow("no documents folder") << "game" << "game" << "missing" << none << "home";
+        QTest::newRow("the system names none") << "game" << "game" << "" << none << "home";
+        QTest::newRow("read-only documents") << "start" << "game" << "docs" << QStringList{"start", "docs"} << "home";
+    }
+    void firstSaveFolder() {
+        QFETCH(QString, start);
+        QFETCH(QString, install);
+        QFETCH(QString, documents);
+        QFETCH(QStringList, readOnly);
+        QFETCH(QString, expected);
+        for (const char* name : {"start", "game", "docs", "home"}) QVERIFY(QDir(dir->path()).mkdir(name));
+        auto in = [this](const QString& name) { return name.isEmpty() ? QString() : path(name); };
+        const SaveFolders folders{in(start), in(install), in(documents), path("home"), [&](const QString& folder) {
+                                      return !readOnly.contains(QFileInfo(folder).fileName());
+                                  }};
+        QCOMPARE(FirstSaveFolder(folders), path(expected));
+    }
+
+    void firstDialogsAvoidAFolderThePlayerCannotWriteIn() {
+        WindowFixture g;
+        g.folders->writable = [](const QString& folder) { return folder != WindowFixture::kStart; };
+        g.create();
+        g.w->mnuLoad_Click();  // cancelled
+        g.w->mnuSave_Click();  // cancelled
+        const QString home = g.folders->home + QStringLiteral("/vusk_save.txt");  // documents is not on disk
+        QCOMPARE(g.proposed, (QStringList{home, home}));
+    }
+
+    void canWriteInFolder() {
+        Write(path("file"), "x");
+        QVERIFY(CanWriteInFolder(dir->path()));
+        QVERIFY(!CanWriteInFolder(path("missing")));
+        QVERIFY(!CanWriteInFolder(path("file")));
+        QVERIFY(!CanWriteInFolder(QString()));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"file"});  // no probe left behind
+
+        QVERIFY(QDir(dir->path()).mkdir("ro"));
+        QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        const bool binds = !QFile(path("ro/x")).open(QIODevice::WriteOnly);
+        const bool writable = CanWriteInFolder(path("ro"));
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!binds) QSKIP("a read-only folder takes files from this user (the superuser; Windows)");
+        QVERIFY(!writable);
+    }
+
+    // The window's own folders: the working folder at its creation, the
+    // test program's folder, and the home and documents folders from HOME.
+    void firstFolderFromTheRealFolders() {
+#ifndef Q_OS_UNIX
+        QSKIP("the home folder follows HOME on Unix only");
+#else
+        struct Restore {
+            QString cwd = QDir::currentPath();
+            QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+            ~Restore() {
+                QDir::setCurrent(cwd);
+                qputenv("HOME", home);
+                if (config.isEmpty())
+                    qunsetenv("XDG_CONFIG_HOME");
+                else
+                    qputenv("XDG_CONFIG_HOME", config);
+            }
+        } restore;
+        for (const char* name : {"home", "start", "ro"}) QVERIFY(QDir(dir->path()).mkdir(name));
+        qputenv("HOME", QFile::encodeName(path("home")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("home/.config")));
+        WindowFixture g;
+        g.folders.reset();
+        auto firstProposal = [&g](const QString& workingFolder) {
+            if (!QDir::setCurrent(workingFolder)) return QStringLiteral("cannot enter ") + workingFolder;
+            g.create();
+            g.w->mnuSave_Click();  // cancelled
+            return g.proposed.value(0);
+        };
+
+        QCOMPARE(firstProposal(path("start")), path("start/vusk_save.txt"));
+        const QString game = QCoreApplication::applicationDirPath();
+        QCOMPARE(firstProposal(game), path("home/vusk_save.txt"));
+        QVERIFY(QDir(path("home")).mkdir("Documents"));
+        QCOMPARE(firstProposal(game), path("home/Documents/vusk_save.txt"));
+
+        QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        const bool binds = !QFile(path("ro/x")).open(QIODevice::WriteOnly);
+        const QString proposal = firstProposal(path("ro"));
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!binds) QSKIP("a read-only folder takes files from the superuser");
+        QCOMPARE(proposal, path("home/Documents/vusk_save.txt"));
+#endif
     }
 
     void cancelledLoadChangesNothing() {

@@ -36,6 +36,12 @@ struct WindowFixture {
     std::deque<QString> choices;  // the next files the player picks; cancel when empty or ""
     std::vector<Mode> modes;      // the dialogs shown
     QStringList proposed;         // the names they proposed
+    // The folders the first dialog chooses from, none of them on disk, so
+    // that the first proposal is in kStart; nothing leaves the window's own.
+    static inline const QString kStart = QStringLiteral("/vusk-test/start");
+    std::optional<vusk::SaveFolders> folders = vusk::SaveFolders{
+        kStart, QStringLiteral("/vusk-test/install"), QStringLiteral("/vusk-test/documents"),
+        QStringLiteral("/vusk-test/home"), [](const QString&) { return true; }};
 
     void create() {
         boxes.clear();
@@ -53,6 +59,7 @@ struct WindowFixture {
             answers.pop_front();
             return a;
         });
+        if (folders) w->dlgSaveLoad.setFolders(*folders);
         w->dlgSaveLoad.setChooser([this](Mode mode, const QString& name) -> std::optional<QString> {
             modes.push_back(mode);
             proposed << name;

@@ -418,7 +418,7 @@ void frmVuskSandwich::mnuQuit_Click() {
 
 void frmVuskSandwich::mnuSave_Click() {
     if (EndingStarted()) return;
-    dlgSaveLoad.setFileName(QStringLiteral("vusk_save.txt"));
+    dlgSaveLoad.proposeName(QStringLiteral("vusk_save.txt"));
     if (!dlgSaveLoad.ShowSave(this)) {
         // The name is back at the proposed one, which the player never
         // chose: the erase button deletes nothing now.
@@ -435,7 +435,7 @@ void frmVuskSandwich::mnuSave_Click() {
 }
 
 bool frmVuskSandwich::LoadGame() {
-    if (dlgSaveLoad.FileName().isEmpty()) dlgSaveLoad.setFileName(QStringLiteral("vusk_save.txt"));
+    if (dlgSaveLoad.FileName().isEmpty()) dlgSaveLoad.proposeName(QStringLiteral("vusk_save.txt"));
     if (!dlgSaveLoad.ShowOpen(this)) return false;
 
     std::optional<GameState> loaded;

@@ -2,10 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/platform.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <chrono>
 #include <vector>
@@ -77,6 +81,40 @@ int AnswerOf(const QMessageBox& box) {
     return clicked ? clicked->property("answer").toInt() : answer::Cancel;
 }
 
+bool CanWriteInFolder(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".vusk-sandwich-XXXXXX")));
+    return probe.open();
+}
+
+SaveFolders StartSaveFolders() {
+    SaveFolders folders;
+    folders.start = QDir::currentPath();
+    // Empty before a QCoreApplication exists; FirstSaveFolder compares no
+    // empty folder.
+    if (QCoreApplication::instance()) folders.install = QCoreApplication::applicationDirPath();
+    folders.documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    folders.home = QDir::homePath();
+    return folders;
+}
+
+QString FirstSaveFolder(const SaveFolders& folders) {
+    // The same folder by any spelling: QFileInfo compares the paths with
+    // links resolved, and without case where the file system ignores it.
+    const QFileInfo start(folders.start);
+    const bool installFolder =
+        !folders.install.isEmpty() && start.exists() && start == QFileInfo(folders.install);
+    if (!folders.start.isEmpty() && !installFolder && folders.writable(folders.start)) return folders.start;
+    if (!folders.documents.isEmpty() && QFileInfo(folders.documents).isDir() && folders.writable(folders.documents))
+        return folders.documents;
+    return folders.home;
+}
+
+void SaveLoadDialog::proposeName(const QString& name) {
+    const QString folder = fileName_.isEmpty() ? FirstSaveFolder(folders_) : QFileInfo(fileName_).absolutePath();
+    fileName_ = QDir(folder).filePath(name);
+}
+
 bool SaveLoadDialog::ShowOpen(QWidget* parent) { return Show(Mode::Open, parent); }
 bool SaveLoadDialog::ShowSave(QWidget* parent) { return Show(Mode::Save, parent); }
 
@@ -89,7 +127,13 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
         dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(DefaultExt);
-        if (!fileName_.isEmpty()) dialog.selectFile(fileName_);
+        if (!fileName_.isEmpty()) {
+            // The platform's own dialogs (Windows') take only the name from
+            // selectFile and open in the folder set here.
+            const QFileInfo proposed(fileName_);
+            if (proposed.isAbsolute()) dialog.setDirectory(proposed.absolutePath());
+            dialog.selectFile(fileName_);
+        }
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }

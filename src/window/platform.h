@@ -59,6 +59,33 @@ int AnswerOf(const QMessageBox& box);
 
 using MsgBoxFunction = std::function<int(const QString& prompt, int style, const QString& title)>;
 
+// Whether the player can create a file in `folder`: the folder takes a new
+// file, which is removed again at once. Asking the file system for the
+// folder's permissions is not enough: they do not bind the superuser, and on
+// Windows they leave out the access rules that keep a player out of
+// Program Files.
+bool CanWriteInFolder(const QString& folder);
+
+// The folders the first save or load may propose its file in.
+struct SaveFolders {
+    QString start;      // the working folder the game was started in
+    QString install;    // the game's own folder, the executable's
+    QString documents;  // the player's documents folder; may not exist
+    QString home;
+    std::function<bool(const QString& folder)> writable = CanWriteInFolder;
+};
+
+// Those of this process: the working folder now, so call it at start-up.
+SaveFolders StartSaveFolders();
+
+// Where the first dialog proposes its file: the start folder when the player
+// can write there and it is not the game's own folder (a shortcut may start
+// the game there, and Program Files is no place for a save); else the
+// documents folder when it exists and the player can write there; else the
+// home folder. A missing documents folder is not made: the player may cancel
+// the dialog, and the home folder is as good a place.
+QString FirstSaveFolder(const SaveFolders& folders);
+
 // The save/open file dialog of the window. It remembers the last file name
 // for the life of the window.
 class SaveLoadDialog {
@@ -74,6 +101,13 @@ public:
     const QString& FileName() const { return fileName_; }
     // Sets the proposed name.
     void setFileName(const QString& name) { fileName_ = name; }
+    // Proposes `name` in the folder of FileName, where the player last went,
+    // or before any file in FirstSaveFolder.
+    void proposeName(const QString& name);
+
+    // The folders the first proposal is chosen from; those at the dialog's
+    // creation unless set.
+    void setFolders(SaveFolders folders) { folders_ = std::move(folders); }
 
     // The file the game last used: the path the player confirmed for the
     // last save or load that succeeded. A refused load or a failed save
@@ -98,6 +132,7 @@ private:
     QString fileName_;
     QString usedFile_;
     Chooser chooser_;
+    SaveFolders folders_ = StartSaveFolders();
 };
 
 // Seconds from a monotonic clock.
