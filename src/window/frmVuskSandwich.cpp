@@ -45,8 +45,9 @@ QFont DesignFont(double points, bool bold) {
     return font;
 }
 
-// Every size of the application icon that the executable carries, so that
-// the title bar and the task bar each take the one drawn for their size.
+// Every size of the application icon that the executable carries (16 to 64
+// pixels, see src/window/CMakeLists.txt), so that the title bar and the task
+// bar each take the one drawn for their size.
 QIcon ApplicationIcon() {
     QIcon icon;
     QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("vusk-sandwich.png")}, QDir::Files,
@@ -247,14 +248,17 @@ void frmVuskSandwich::CreateTimers() {
     tmrTick = new QTimer(this);
     tmrTick->setObjectName(QStringLiteral("tmrTick"));
     tmrTick->setInterval(20);
-    // Precise: a coarse timer may fire up to 5% early or late, which over
-    // the ending's long delays puts a caption half a second off.
-    tmrTick->setTimerType(Qt::PreciseTimer);
+    // Qt's default, coarse timer: a tick adds what the time since the last
+    // one earned, so a tick a millisecond early or late changes nothing, and
+    // Qt wakes a coarse timer on a whole, even millisecond, where its other
+    // timers may be due too.
     connect(tmrTick, &QTimer::timeout, this, &frmVuskSandwich::tmrTick_Timer);
 
     tmrCinematic = new QTimer(fraCinematic);
     tmrCinematic->setObjectName(QStringLiteral("tmrCinematic"));
     tmrCinematic->setInterval(kCinematicFirstInterval);
+    // Precise: a coarse timer may fire up to 5% early or late, which over
+    // the ending's long delays puts a caption half a second off.
     tmrCinematic->setTimerType(Qt::PreciseTimer);
     connect(tmrCinematic, &QTimer::timeout, this, &frmVuskSandwich::tmrCinematic_Elapsed);
 }
