@@ -87,9 +87,9 @@ bool CanWriteInFolder(const QString& folder) {
     return probe.open();
 }
 
-SaveFolders StartSaveFolders() {
+SaveFolders SystemSaveFolders(const QString& start) {
     SaveFolders folders;
-    folders.start = QDir::currentPath();
+    folders.start = start;
     // Empty before a QCoreApplication exists; FirstSaveFolder compares no
     // empty folder.
     if (QCoreApplication::instance()) folders.install = QCoreApplication::applicationDirPath();
@@ -111,7 +111,9 @@ QString FirstSaveFolder(const SaveFolders& folders) {
 }
 
 void SaveLoadDialog::proposeName(const QString& name) {
-    const QString folder = fileName_.isEmpty() ? FirstSaveFolder(folders_) : QFileInfo(fileName_).absolutePath();
+    const QString folder = !fileName_.isEmpty() ? QFileInfo(fileName_).absolutePath()
+                           : folders_           ? FirstSaveFolder(*folders_)
+                                                : FirstSaveFolder(SystemSaveFolders(startFolder_));
     fileName_ = QDir(folder).filePath(name);
 }
 

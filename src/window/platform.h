@@ -5,6 +5,7 @@
 // and can be replaced, so tests drive the window without a person.
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 #include <functional>
@@ -75,8 +76,8 @@ struct SaveFolders {
     std::function<bool(const QString& folder)> writable = CanWriteInFolder;
 };
 
-// Those of this process: the working folder now, so call it at start-up.
-SaveFolders StartSaveFolders();
+// Those of this process, from the working folder it was started in.
+SaveFolders SystemSaveFolders(const QString& start);
 
 // Where the first dialog proposes its file: the start folder when the player
 // can write there and it is not the game's own folder (a shortcut may start
@@ -105,8 +106,8 @@ public:
     // or before any file in FirstSaveFolder.
     void proposeName(const QString& name);
 
-    // The folders the first proposal is chosen from; those at the dialog's
-    // creation unless set.
+    // The folders the first proposal is chosen from, instead of the
+    // system's from the working folder at the dialog's creation.
     void setFolders(SaveFolders folders) { folders_ = std::move(folders); }
 
     // The file the game last used: the path the player confirmed for the
@@ -132,7 +133,10 @@ private:
     QString fileName_;
     QString usedFile_;
     Chooser chooser_;
-    SaveFolders folders_ = StartSaveFolders();
+    // Only the working folder is taken at start-up; the others are looked
+    // up when a dialog first needs them.
+    QString startFolder_ = QDir::currentPath();
+    std::optional<SaveFolders> folders_;
 };
 
 // Seconds from a monotonic clock.
