@@ -3,11 +3,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows game, cross-built here with MinGW-w64: builds Qt for Windows from Debian's
 # own qt6-base source once (cached outside the clone), builds the game and its tests,
-# runs every test program under Wine, and writes a portable zip and an installer to dist/.
+# runs every test program under Wine, writes a portable zip and an installer to dist/, and
+# tries the installer under Wine (scripts/try-windows-installer.sh).
 #
 #   scripts/package-windows.sh x86_64|i686 [--test-only|--qt-only]
 #
-# --test-only stops after the tests (what CI runs), --qt-only after building Qt. Environment:
+# --test-only stops after the tests, --qt-only after building Qt. Environment:
 #   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
 #   VUSK_JOBS    parallel compile jobs (default: the number of cores)
 set -euo pipefail
@@ -31,17 +32,10 @@ build=$root/build-windows-$arch
 # --- What the cross build needs ----------------------------------------------------------
 packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev fonts-liberation2
           mingw-w64 "g++-mingw-w64-$debarch-posix" nsis zip unzip xvfb xauth)
-if [ "$arch" = i686 ]; then
-    # 32-bit programs need Wine's i386 half.
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386 || sudo dpkg --add-architecture i386
-        rm -f /var/lib/apt/periodic/update-success-stamp
-    fi
-    packages+=(wine wine32:i386)
-else
-    packages+=(wine wine64)
-fi
 vusk_need "${packages[@]}"
+# Wine with its i386 half too: the installer is a 32-bit program for either game.
+. scripts/wine.sh
+vusk_need_wine
 
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)      # e.g. 6.4.2+dfsg-10
 qt_version=${host_qt%%+*}
@@ -65,7 +59,10 @@ qt_options=(
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
 )
-key=$( { printf '%s\n' "${qt_options[@]}"; cat cmake/toolchain-mingw.cmake "cmake/toolchain-mingw-$arch.cmake"; } \
+# The licence lines of the toolchain files do not change what is built, so they are no part
+# of the key.
+key=$( { printf '%s\n' "${qt_options[@]}"
+         cat cmake/toolchain-mingw.cmake "cmake/toolchain-mingw-$arch.cmake" | grep -v '^# SPDX-'; } \
        | sha256sum | cut -c1-12)
 qt=$cache/qt-$qt_version-$triple-$key
 
@@ -124,24 +121,19 @@ flock -u 9
 # --- The game ----------------------------------------------------------------------------
 echo "== Building the game for $triple (build-windows-$arch/)"
 mkdir -p "$build"
+# The notice and licence texts for the packages, from this Qt and Debian's source of it.
+scripts/windows-notices.sh "$build/notices" "$qt" "$(vusk_qt_source "$cache")" "$triple"
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
+    -DVUSK_WINDOWS_NOTICES="$build/notices" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-test.sh" \
     -DCMAKE_INSTALL_BINDIR=. > "$build/configure.log" 2>&1 \
     || { tail -50 "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$jobs"
 
 # --- Tests under Wine --------------------------------------------------------------------
-export WINEPREFIX=$build/wine
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="      # no Mono or Gecko install dialogs
-export WINEARCH=$([ "$arch" = i686 ] && echo win32 || echo win64)
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "== Creating the Wine prefix"
-    wineboot -i > /dev/null 2>&1 || true
-    wineserver -w
-fi
+vusk_wine_prefix "$build/wine" "$arch"
 gcc_dll_dir=$(dirname "$("$triple-g++-posix" -print-file-name=libstdc++-6.dll)")
 winpath() { echo "Z:${1//\//\\}"; }
 export WINEPATH="$(winpath "$qt/bin");$(winpath "$gcc_dll_dir");$(winpath "/usr/$triple/lib")"
@@ -162,3 +154,6 @@ name=vusk-sandwich-$(sed -n 's/^project(VuskSandwich VERSION \([0-9.]*\).*/\1/p'
 name+=-$([ "$arch" = i686 ] && echo win32 || echo win64)
 mv "$build/cpack/$name.zip" "$build/cpack/$name-setup.exe" dist/
 ls -l "dist/$name.zip" "dist/$name-setup.exe"
+
+# --- The installer tried -----------------------------------------------------------------
+scripts/try-windows-installer.sh "$arch" "dist/$name-setup.exe" "dist/$name.zip"
