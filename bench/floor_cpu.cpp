@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     probe.watchFirstFrame(&window);
     window.show();
     probe.mark("shown");
-    QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    probe.quitAfter(seconds * 1000);
     app.exec();
     probe.report("floor", ticks);
     return probe.firstFrameShown() ? 0 : 1;

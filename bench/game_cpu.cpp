@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     probe.watchFirstFrame(&window);
     window.show();
     probe.mark("shown");
-    QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    probe.quitAfter(seconds * 1000);
     app.exec();
     QString variant = QStringLiteral("game");
     if (rewriteCaptions) variant += QStringLiteral("-rewrite");

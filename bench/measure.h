@@ -4,9 +4,11 @@
 // start-up time, peak memory, and paint events of watched widgets.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEvent>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -85,7 +87,7 @@ public:
     bool firstFrameShown() const { return frameSeconds_ > 0; }
 
     // Notes how far start-up has come: wall time from main() and CPU time.
-    void mark(const char* phase) { marks_.push_back({phase, BootSeconds(), CpuSeconds()}); }
+    void mark(const char* phase) { marks_.push_back({phase, BootSeconds(), CpuSeconds(), PeakRssKiB()}); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed() &&
@@ -95,6 +97,7 @@ public:
             QCoreApplication::sendEvent(window_, event);
             frameSeconds_ = BootSeconds();
             frameCpu_ = CpuSeconds();
+            frameRss_ = PeakRssKiB();
             return true;
         }
         if (event->type() == QEvent::Paint) {
@@ -111,19 +114,29 @@ public:
         return false;
     }
 
+    // Ends the event loop after `ms`, counting first the top-level windows
+    // shown, so that a message box in one program and not the other shows.
+    void quitAfter(int ms) {
+        QTimer::singleShot(ms, this, [this] {
+            for (const QWidget* w : QApplication::topLevelWidgets()) windows_ += w->isVisible();
+            QCoreApplication::quit();
+        });
+    }
+
     // One line of figures, for bench/compare.sh, and one line per watched
     // widget.
     void report(const char* program, int ticks) const {
         std::printf("RESULT program=%s cpu_s=%.3f loop_cpu_s=%.3f startup_ms=%.1f "
-                    "main_to_frame_ms=%.1f peak_rss_kib=%ld ticks=%d\n",
+                    "main_to_frame_ms=%.1f peak_rss_kib=%ld ticks=%d windows=%d\n",
                     program, CpuSeconds(), CpuSeconds() - frameCpu_,
                     (frameSeconds_ - processStart_) * 1000, (frameSeconds_ - mainSeconds_) * 1000,
-                    PeakRssKiB(), ticks);
+                    PeakRssKiB(), ticks, windows_);
         std::printf("PHASES program=%s", program);
         for (const Mark& m : marks_)
-            std::printf(" %s=%.1fms/%.1fms", m.phase, (m.seconds - mainSeconds_) * 1000, m.cpu * 1000);
-        std::printf(" first_frame=%.1fms/%.1fms (wall from main()/process CPU)\n",
-                    (frameSeconds_ - mainSeconds_) * 1000, frameCpu_ * 1000);
+            std::printf(" %s=%.1fms/%.1fms/%ldKiB", m.phase, (m.seconds - mainSeconds_) * 1000, m.cpu * 1000,
+                        m.peakRss);
+        std::printf(" first_frame=%.1fms/%.1fms/%ldKiB (wall from main()/process CPU/peak RSS so far)\n",
+                    (frameSeconds_ - mainSeconds_) * 1000, frameCpu_ * 1000, frameRss_);
         for (const Watched& w : widgets_) {
             std::printf("PAINTS program=%s widget=%s first_frame=%d after=%d last_rect=%dx%d+%d+%d\n",
                         program, qPrintable(w.name), w.paintsBefore, w.paintsAfter,
@@ -144,12 +157,15 @@ private:
         const char* phase;
         double seconds;
         double cpu;
+        long peakRss;
     };
     std::vector<Mark> marks_;
     double mainSeconds_;
     double processStart_;
     double frameSeconds_ = 0;
     double frameCpu_ = 0;
+    long frameRss_ = 0;
+    int windows_ = 0;
     QWindow* window_ = nullptr;
     std::vector<Watched> widgets_;
 };
