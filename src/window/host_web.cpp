@@ -7,10 +7,12 @@
 // where the save folder is, when it changed and when the game is over.
 #include "window/host.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QScreen>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <emscripten.h>
@@ -86,6 +88,29 @@ EM_JS(void, vusk_game_ended, (), {
     if (page && page.gameEnded) page.gameEnded();
 });
 
+// Qt for WebAssembly 6.4 leaves no window active when a message box or a
+// file dialog closes, and then the keyboard reaches nothing until the player
+// clicks the window. When any other window hides, the game's window is made
+// active again, unless another modal window has taken over by then.
+class Reactivator : public QObject {
+public:
+    explicit Reactivator(QWidget& window) : QObject(&window), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched != &window_ && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow()) {
+            QTimer::singleShot(0, &window_, [w = &window_] {
+                if (w->isVisible() && !QApplication::activeModalWidget()) w->activateWindow();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+};
+
 }  // namespace
 
 namespace vusk {
@@ -105,10 +130,11 @@ void PrepareHost() {
 }
 
 void ShowMainWindow(QWidget& window) {
-    window.show();
-    // Qt for WebAssembly puts a new window in the canvas's top left corner.
-    // The window, its title bar included, goes to the middle, and back there
-    // whenever the canvas changes size with the browser's window.
+    // Qt for WebAssembly shows a main window full screen, over the whole
+    // canvas, and a new window in the canvas's top left corner. The window
+    // keeps its designed size, with a title bar, and goes to the middle, and
+    // back there whenever the canvas changes size with the browser's window.
+    window.showNormal();
     auto centre = [&window] {
         const QRect screen = window.screen()->availableGeometry();
         const QRect frame = window.frameGeometry();
@@ -116,6 +142,7 @@ void ShowMainWindow(QWidget& window) {
     };
     centre();
     QObject::connect(window.screen(), &QScreen::availableGeometryChanged, &window, centre);
+    qApp->installEventFilter(new Reactivator(window));
 }
 
 bool PersistSaveFolder() { return vusk_persist_save_folder() != 0; }
