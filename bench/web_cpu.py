@@ -62,7 +62,8 @@ def cpu_seconds(pids):
 
 def kind(pid):
     try:
-        args = open("/proc/%d/cmdline" % pid).read().split("\0")
+        # Chromium rewrites its processes' titles into one string with blanks.
+        args = open("/proc/%d/cmdline" % pid).read().replace("\0", " ").split()
     except OSError:
         return "gone"
     for a in args:
