@@ -5,6 +5,7 @@
 // Qt links every program as a module factory (MODULARIZE); this calls it with the
 // arguments and ends node with the program's exit status.
 'use strict';
+const fs = require('fs');
 const path = require('path');
 
 const [program, ...args] = process.argv.slice(2);
@@ -24,6 +25,8 @@ process.on('beforeExit', () => {
 });
 create({
     arguments: args,
+    // Read here: node's fetch() does not take a file path, and Emscripten prefers it.
+    wasmBinary: fs.readFileSync(path.resolve(program).replace(/\.js$/, '.wasm')),
     print: (text) => console.log(text),
     printErr: (text) => console.error(text),
     onExit: (status) => { ended = true; process.exit(status); },
