@@ -17,3 +17,12 @@ add_link_options("SHELL:-s ASYNCIFY")
 # runtime, the page outlives it.
 set(vusk_not_game "$<NOT:$<STREQUAL:$<TARGET_PROPERTY:NAME>,vusk-sandwich>>")
 add_link_options("$<${vusk_not_game}:-sEXIT_RUNTIME=1>" "$<${vusk_not_game}:-sNODERAWFS=1>")
+
+# Qt links every program with exceptions that cannot be caught (a throw ends the program),
+# which is what the game wants. The tests check that the rules throw where they must, so
+# they catch exceptions. As a link library the setting comes after Qt's own on the command
+# line, and the last one given wins.
+function(vusk_web_test name)
+  target_compile_options(${name} PRIVATE -fexceptions)
+  target_link_libraries(${name} PRIVATE -fexceptions "-sDISABLE_EXCEPTION_CATCHING=0")
+endfunction()
