@@ -22,12 +22,14 @@ vusk_need_wine() {
 # 32-bit system, and every 32-bit program then stops with "could not load kernel32.dll".
 vusk_wine_works() {
     local out cmd32=
-    out=$(wine cmd.exe /c echo vusk-wine-ok 2>&1) || true
+    out=$(wine cmd.exe /c echo vusk-wine-ok 2>&1 </dev/null) || true
+    vusk_wine_said=$out
     [[ "$out" == *vusk-wine-ok* && "$out" != *"could not load kernel32.dll"* ]] || return 1
     if [ "$WINEARCH" = win64 ]; then
         cmd32=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
         [ -f "$cmd32" ] || return 1
-        out=$(wine 'C:\windows\syswow64\cmd.exe' /c echo vusk-wine-ok 2>&1) || true
+        out=$(wine 'C:\windows\syswow64\cmd.exe' /c echo vusk-wine-ok 2>&1 </dev/null) || true
+        vusk_wine_said=$out
         [[ "$out" == *vusk-wine-ok* && "$out" != *"could not load kernel32.dll"* ]] || return 1
     fi
     return 0
@@ -40,7 +42,8 @@ vusk_wine_prefix() {  # DIR ARCH
     # No Mono or Gecko install dialogs, and no menu entries or file types on the host.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     local try
-    for try in 1 2; do
+    # A first start of Wine on a busy machine has been seen to fail once: three tries.
+    for try in 1 2 3; do
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "== Creating the Wine prefix $WINEPREFIX"
             wineboot -i > /dev/null 2>&1 || true
@@ -48,6 +51,7 @@ vusk_wine_prefix() {  # DIR ARCH
         fi
         vusk_wine_works && { wineserver -w; return 0; }
         echo "== The Wine prefix $WINEPREFIX does not run programs (made before Wine's i386 half?): making it again"
+        echo "   Wine said: ${vusk_wine_said:0:400}"
         wineserver -k 2>/dev/null || true
         rm -rf "$WINEPREFIX"
     done
