@@ -4,14 +4,14 @@
 # The Windows installer tried as a player would, under Wine and Xvfb, in a Wine prefix of
 # its own: installs the game silently, starts it from what its Start-menu shortcut points
 # at, checks its window, the files installed (the same as the zip's) and the manifest,
-# opens the Load dialog, ends the game, uninstalls silently and checks that nothing of the game is
+# makes the first save (into Documents), ends the game, uninstalls silently and checks that nothing of the game is
 # left: no file, no Start-menu entry, no registry entry.
 #
 #   scripts/try-windows-installer.sh x86_64|i686 [SETUP.EXE ZIP]
 #
 # The packages default to the ones in dist/ that scripts/package-windows.sh writes. The
 # screenshots go to build-windows-ARCH/installer-try/: installed.png (the game's window)
-# and load-dialog.png (the Load dialog, showing the folder it proposes).
+# save-dialog.png and saved.png (the first Save dialog and the box after it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -103,17 +103,27 @@ if [ -n "${VUSK_TRY_UNDER_X:-}" ]; then
     [ "$width" -ge 300 ] && [ "$height" -ge 200 ] || fail "the window is only ${width}x${height}"
     import -window root "$work/installed.png"
 
-    # The start screen saves nothing yet; its Load game button opens the Load dialog, which
-    # proposes the same first folder. (Keys sent by xdotool do not reach Wine's windows
-    # without a window manager, a click does.)
-    step "The Load dialog"
-    xdotool mousemove --window "$win" $((width * 296 / 392)) $((height * 187 / 292)) click 1
-    sleep 5
-    import -window root "$work/load-dialog.png"
-    for w in $(xdotool search --onlyvisible --name .); do xdotool getwindowname "$w"; done > "$work/windows.txt"
-    # Not yet a failure: under Xvfb the click has not been seen to open the dialog.
-    grep -qvx "Vusk sandwich" "$work/windows.txt" \
-        || echo "   NOTE: no Load dialog seen (windows: $(tr '\n' ' ' < "$work/windows.txt"))"
+    # New game, then File, Save: the first Save dialog proposes vusk_save.txt in the player's
+    # Documents, since the game was started in its own folder; Enter takes the proposal. The
+    # window takes the keyboard once it has the focus and a click (there is no window
+    # manager under Xvfb).
+    step "The first save, from the installation folder"
+    xdotool windowfocus --sync "$win"
+    xdotool mousemove --window "$win" $((width / 2)) $((height / 2)) click 1
+    sleep 1
+    xdotool key --window "$win" Return      # New game, the focused button
+    sleep 1
+    xdotool key ctrl+s
+    sleep 4
+    import -window root "$work/save-dialog.png"
+    xdotool key Return                      # Save, with the name the dialog proposes
+    sleep 3
+    import -window root "$work/saved.png"
+    [ -f "$docs/vusk_save.txt" ] || fail "no vusk_save.txt in Documents (windows: $(
+        for w in $(xdotool search --onlyvisible --name .); do xdotool getwindowname "$w"; done | tr '\n' ' '))"
+    [ ! -e "$(winepath -u "$instdir")/vusk_save.txt" ] || fail "the first save went into the installation folder"
+    echo "   saved to Documents: $(head -c 40 "$docs/vusk_save.txt" | tr '\n' ' ')..."
+    rm -f "$docs/vusk_save.txt"
 
     step "Ending the game"
     wineserver -k || true
@@ -152,6 +162,11 @@ vusk_traces() {
     (cd "$drive" && find . -iname '*vusk*')
     grep -i -h 'vusk' "$WINEPREFIX"/*.reg || true
 }
+# Wine links the user's Documents to the home folder; the try saves into a folder of the
+# prefix's own instead.
+docs=$drive/users/$(id -un)/Documents
+rm -f "$docs" && mkdir -p "$docs"
+export docs
 vusk_traces > "$work/before.txt"
 VUSK_TRY_UNDER_X=$((SECONDS - started)) xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 
