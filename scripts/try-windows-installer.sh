@@ -153,6 +153,10 @@ vusk_need xvfb xauth xdotool x11-utils imagemagick liblnk-utils icoutils unzip
 
 rm -rf "$work"
 mkdir -p "$work"
+# The installed game must run from its own folder alone, so Wine gets no search path of the
+# build's (package-windows.sh sets one for the tests): with it a missing DLL would go
+# unnoticed, and a prefix made with it cannot start 32-bit programs.
+unset WINEPATH
 vusk_wine_prefix "$work/wine" "$arch"
 drive=$WINEPREFIX/drive_c
 # Every file of the fresh prefix and every registry line naming the game, to compare with
