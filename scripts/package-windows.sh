@@ -67,31 +67,9 @@ key=$( { printf '%s\n' "${qt_options[@]}"
 qt=$cache/qt-$qt_version-$triple-$key
 
 build_qt() {
-    local src="" d
-    for d in "$cache"/src/qt6-base-*/; do
-        [ -f "$d.cmake.conf" ] && src=${d%/}
-    done
-    if [ -z "$src" ] || ! grep -q "\"$qt_version\"" "$src/.cmake.conf"; then
-        # Debian's source of the same Qt as the host's tools; needs a deb-src line.
-        if ! apt-cache showsrc qt6-base 2>/dev/null | grep '^Package: qt6-base' >/dev/null; then
-            local sudo=""
-            [ "$(id -u)" -ne 0 ] && sudo="sudo"
-            if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-                sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.sources >/dev/null
-            else
-                sed -n 's/^deb /deb-src /p' /etc/apt/sources.list \
-                    | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.list >/dev/null
-            fi
-            $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
-        fi
-        rm -rf "$cache/src" && mkdir -p "$cache/src"
-        (cd "$cache/src" && apt-get source -qq "qt6-base=$host_qt" >/dev/null 2>&1 \
-            || apt-get source -qq qt6-base >/dev/null)
-        src=$(echo "$cache"/src/qt6-base-*/)
-        src=${src%/}
-        grep -q "\"$qt_version\"" "$src/.cmake.conf" || { echo "Qt source is not $qt_version" >&2; exit 1; }
-    fi
+    # Debian's source of the same Qt as the host's tools (scripts/deps.sh).
+    local src
+    src=$(vusk_qt_source "$cache")
     echo "== Building Qt $qt_version for $triple into $qt (once; 14 to 35 minutes on 2 cores)"
     local started=$SECONDS
     rm -rf "$qt" "$qt.build"
