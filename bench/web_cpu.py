@@ -24,9 +24,10 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-spec = importlib.util.spec_from_file_location("test_web", os.path.join(ROOT, "scripts", "test-web.py"))
-tw = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(tw)
+# The browser driver of scripts/test-web.py, whose file name is no module name.
+driver = importlib.util.spec_from_file_location("test_web", os.path.join(ROOT, "scripts", "test-web.py"))
+tw = importlib.util.module_from_spec(driver)
+driver.loader.exec_module(tw)
 
 TICKS = os.sysconf("SC_CLK_TCK")
 

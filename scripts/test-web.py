@@ -222,21 +222,21 @@ def read_save(browser, name):
     return bytes(values) if values is not None else None
 
 
-def save_through_dialog(browser, name):
-    """File, Save by its shortcut, the name typed over the proposed one, Enter."""
-    press(browser, "s", CTRL)
+def through_dialog(browser, shortcut, name):
+    """File, Save (s) or Load (l) by its shortcut, the name typed over the proposed one, Enter."""
+    press(browser, shortcut, CTRL)
     screen_settled(browser, 1.5)
     press(browser, "a", CTRL)
     type_text(browser, name)
     press(browser, "Enter")
+
+
+def save_through_dialog(browser, name):
+    through_dialog(browser, "s", name)
 
 
 def load_through_dialog(browser, name):
-    press(browser, "l", CTRL)
-    screen_settled(browser, 1.5)
-    press(browser, "a", CTRL)
-    type_text(browser, name)
-    press(browser, "Enter")
+    through_dialog(browser, "l", name)
 
 
 def page_ready(browser):
