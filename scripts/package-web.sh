@@ -67,8 +67,8 @@ qt_options=(
     -DFEATURE_jpeg=OFF
     -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
 )
-qt_patch=scripts/qt-wasm-nested-loop.patch
-key=$( { printf '%s\n' "${qt_options[@]}" "$em_version"; cat "$qt_patch"; } | sha256sum | cut -c1-12)
+qt_patches=(scripts/qt-wasm-*.patch)
+key=$( { printf '%s\n' "${qt_options[@]}" "$em_version"; cat "${qt_patches[@]}"; } | sha256sum | cut -c1-12)
 qt=$cache/qt-$qt_version-wasm-$key
 
 build_qt() {
@@ -79,7 +79,8 @@ build_qt() {
     rm -rf "$cache/src-wasm-$key"
     mkdir -p "$cache/src-wasm-$key"
     cp -a "$src" "$wasm_src"
-    patch -d "$wasm_src" -p1 -s < "$qt_patch"
+    local p
+    for p in "${qt_patches[@]}"; do patch -d "$wasm_src" -p1 -s < "$p"; done
     echo "== Building Qt $qt_version for WebAssembly into $qt (once; 20 to 40 minutes on 2 cores)"
     local started=$SECONDS
     rm -rf "$qt" "$qt.build"

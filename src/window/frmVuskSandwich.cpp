@@ -3,7 +3,7 @@
 #include "window/frmVuskSandwich.h"
 
 #include <QAction>
-#include <QDirIterator>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QIcon>
@@ -48,11 +48,13 @@ QFont DesignFont(double points, bool bold) {
 // Every size of the application icon that the executable carries (16 to 64
 // pixels, see src/window/CMakeLists.txt), so that the title bar and the task
 // bar each take the one drawn for their size.
+// The folders are listed without a name filter: a filter is a regular expression, and
+// compiling one would bring the whole of PCRE2 into memory for this one look.
 QIcon ApplicationIcon() {
     QIcon icon;
-    QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("vusk-sandwich.png")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) icon.addFile(it.next());
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& size : icons.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        icon.addFile(icons.filePath(size + QStringLiteral("/vusk-sandwich.png")));
     return icon;
 }
 
