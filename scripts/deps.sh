@@ -30,6 +30,16 @@ vusk_configure_and_build() {  # build-dir [cmake options...]
     cmake --build "$dir" -j "$(nproc)"
 }
 
+# A build folder that found another Qt than the one at QT (a Qt cached under another key) is
+# emptied: CMake keeps the Qt it found first and would go on linking the old one.
+# Usage: vusk_build_dir_for BUILD-DIR QT
+vusk_build_dir_for() {
+    if [ -f "$1/CMakeCache.txt" ] && ! grep -qxF "Qt6_DIR:PATH=$2/lib/cmake/Qt6" "$1/CMakeCache.txt"; then
+        rm -rf "$1"
+    fi
+    mkdir -p "$1"
+}
+
 # Debian's source of the host's qt6-base (the Qt the host tools come from), unpacked once
 # under CACHE/src; prints its folder. Adds a deb-src line when apt has none.
 # Usage: vusk_qt_source CACHE

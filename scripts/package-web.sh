@@ -108,7 +108,7 @@ flock -u 9
 # --- The game ----------------------------------------------------------------------------
 echo "== Building the game for WebAssembly (build-web/)"
 started=$SECONDS
-mkdir -p "$build"
+vusk_build_dir_for "$build" "$qt"
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release \

@@ -98,7 +98,7 @@ flock -u 9
 
 # --- The game ----------------------------------------------------------------------------
 echo "== Building the game for $triple (build-windows-$arch/)"
-mkdir -p "$build"
+vusk_build_dir_for "$build" "$qt"
 # The notice and licence texts for the packages, from this Qt and Debian's source of it.
 scripts/windows-notices.sh "$build/notices" "$qt" "$(vusk_qt_source "$cache")" "$triple"
 cmake -S . -B "$build" -G Ninja \

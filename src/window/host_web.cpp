@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
 #include <QString>
@@ -116,11 +117,15 @@ private:
 namespace vusk {
 
 void PrepareHost() {
-    // Qt for WebAssembly carries only DejaVu, in which some captions no longer
-    // fit their boxes; the window is measured in Liberation Sans, carried in
-    // the program's resources.
+    // The browser has no fonts for the program to use, and the Qt built for it
+    // (scripts/package-web.sh) none of its own: the window is measured in
+    // Liberation Sans, carried in the program's resources, and the message
+    // boxes and file dialogs take it too.
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Regular.ttf"));
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Bold.ttf"));
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Liberation Sans")});
+    QApplication::setFont(font);
 
     vusk_define_folder_sync();
     const QString folder = QDir::homePath() + QStringLiteral("/Saved games");
