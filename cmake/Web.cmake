@@ -11,6 +11,54 @@ add_link_options(-Oz)
 # Every message box and file dialog runs a nested event loop (QDialog::exec()), which in a
 # browser can only wait by suspending the WebAssembly stack back to the page.
 add_link_options("SHELL:-s ASYNCIFY")
+# Asyncify instruments every function that may be on the stack when the program suspends,
+# and takes any call through a pointer as one that may: most of the program, a quarter of
+# its size. These never are: they never run a loop of events, and no dialog is opened
+# from them. Patterns of function names as the link sees them.
+set(vusk_asyncify_remove
+  # Allocation calls the new-handler, and a message the message handler, through pointers
+  # that could reach anything: otherwise every caller of either would be instrumented.
+  "operator new*" "operator delete*" "malloc" "free" "calloc" "realloc" "memalign"
+  "aligned_alloc" "posix_memalign" "dlmalloc" "dlfree" "dlrealloc" "dlcalloc" "dlmemalign"
+  "internal_memalign" "sbrk" "emscripten_builtin_*"
+  "QDebug::*" "QMessageLogger::*" "qt_message_output*" "qt_message_print*" "qt_message_fatal*"
+  "qDefaultMessageHandler*" "qFormatLogMessage*" "QMessagePattern::*"
+  # Type information: meta-objects, casts, meta-types and variants.
+  "QMetaObject::cast*" "QMetaObject::inherits*" "*::metaObject() const"
+  "*::qt_metacast(char const*)" "QMetaType::*" "QVariant::*"
+  "QtPrivate::QMetaTypeForType*" "QtPrivate::QDebugStreamOperatorForType*"
+  "QtPrivate::QEqualityOperatorForType*" "QtPrivate::QLessThanOperatorForType*"
+  "QtPrivate::QDataStreamOperatorForType*" "QtPrivate::QMetaTypeInterfaceWrapper*"
+  # The libraries Qt builds in: HarfBuzz, FreeType, PCRE2, libpng and zlib.
+  "hb_*" "_hb_*" "OT::*" "AAT::*" "CFF::*" "graph::*"
+  "FT_*" "ft_*" "tt_*" "TT_*" "cff_*" "ps_*" "t1_*" "T1_*" "af_*" "sfnt_*" "QT_FT_*" "qt_ft_*"
+  "pcre2_*" "_pcre2_*" "png_*" "z_*" "inflate*" "deflate*"
+  # Painting and images.
+  "QPainter::*" "QPainterPrivate::*" "QPaintEngine*" "QRasterPaintEngine*" "QRasterizer*"
+  "QSpanData*" "QClipData*" "QRasterBuffer*" "qt_blend*" "qt_fetch*" "qt_memfill*"
+  "qt_memrotate*" "qt_scale*" "qt_transform*" "qt_bitmapblit*" "qt_alphamapblit*"
+  "qt_alphargbblit*" "qt_rectfill*" "blend_*" "fetch*" "comp_func*" "convert*"
+  "QImage::*" "QImageData::*" "QPixmap::*" "QPlatformPixmap*" "QRasterPlatformPixmap*"
+  "QPainterPath*" "QStroker*" "QDashStroker*" "QStrokerOps*" "QBezier*" "QPolygon*"
+  "QTransform*" "QRegion*" "QColor*" "QBrush*" "QPen*" "QGradient*" "QLinearGradient*"
+  "QRadialGradient*" "QConicalGradient*" "QGradientCache*" "QOpenGL*" "QRhi*" "QShader*"
+  # Text: layout, fonts, documents.
+  "QTextEngine*" "QTextLayout*" "QTextLine*" "QTextItem*" "QFontEngine*" "QFreetypeFace*"
+  "QTextureGlyphCache*" "QImageTextureGlyphCache*" "QFontMetrics*" "QFont::*" "QFontPrivate*"
+  "QFontDatabase*" "QFontCache*" "QFreeTypeFontDatabase*" "QGlyph*"
+  "QTextDocument*" "QTextCursor*" "QTextBlock*" "QTextFormat*" "QTextCharFormat*" "QTextHtml*"
+  "QTextEdit*" "QPlainTextEdit*" "QPlainTextDocumentLayout*" "QCss*"
+  # Strings, locales, dates and times, regular expressions, addresses, JSON and CBOR.
+  "QString::*" "QStringView::*" "QByteArray::*" "QLatin1String*" "QLocale*" "QLocaleData*"
+  "QUnicodeTables*" "QChar::*" "QDate::*" "QTime::*" "QDateTime::*" "QDateTimePrivate*"
+  "QTimeZone*" "QCalendar*" "QRegularExpression*" "QUrl*" "QJson*" "QCbor*"
+  # What the styles draw.
+  "QStyleOption*" "QFusionStyle::draw*" "QCommonStyle::draw*" "qDrawShade*" "qDrawWinPanel*"
+  "qDrawPlainRect*" "QStyleHelper*"
+)
+list(JOIN vusk_asyncify_remove "\",\"" vusk_asyncify_remove_json)
+file(WRITE ${CMAKE_BINARY_DIR}/asyncify-remove.json "[\"${vusk_asyncify_remove_json}\"]\n")
+add_link_options("-sASYNCIFY_REMOVE=@${CMAKE_BINARY_DIR}/asyncify-remove.json")
 
 # The other programs are tests, run under node (scripts/wasm-test.js): they hand their exit
 # status to it and read and write the machine's own files. The game never ends its

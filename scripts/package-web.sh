@@ -66,6 +66,17 @@ qt_options=(
     -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
     -DFEATURE_jpeg=OFF
     -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
+    # Widgets that a static build would still carry, through the virtual functions and
+    # meta-objects of those the game uses; the desktop builds keep them.
+    -DFEATURE_graphicsview=OFF -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF
+    -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_toolbox=OFF
+    -DFEATURE_style_stylesheet=OFF
+    -DFEATURE_calendarwidget=OFF -DFEATURE_datetimeedit=OFF -DFEATURE_tableview=OFF
+    -DFEATURE_wizard=OFF -DFEATURE_colordialog=OFF -DFEATURE_fontdialog=OFF
+    -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_inputdialog=OFF
+    -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF -DFEATURE_undogroup=OFF -DFEATURE_undoview=OFF
+    -DFEATURE_syntaxhighlighter=OFF -DFEATURE_textbrowser=OFF
+    -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_keysequenceedit=OFF
 )
 qt_patches=(scripts/qt-wasm-*.patch)
 key=$( { printf '%s\n' "${qt_options[@]}" "$em_version"; cat "${qt_patches[@]}"; } | sha256sum | cut -c1-12)

@@ -150,6 +150,7 @@ SPECIAL_KEYS = {
     " ": ("Space", 32, " "), "Backspace": ("Backspace", 8, ""), "ArrowDown": ("ArrowDown", 40, ""),
 }
 CTRL = 2
+ALT = 1
 
 
 def key_fields(key):
@@ -171,9 +172,13 @@ def key_fields(key):
 def press(browser, key, modifiers=0):
     fields = key_fields(key)
     text = fields.pop("text")
+    if modifiers & ALT:
+        browser.call("Input.dispatchKeyEvent", type="keyDown", key="Alt", code="AltLeft",
+                     windowsVirtualKeyCode=18, modifiers=ALT)
     if modifiers & CTRL:
         browser.call("Input.dispatchKeyEvent", type="keyDown", key="Control", code="ControlLeft",
                      windowsVirtualKeyCode=17, modifiers=CTRL)
+    if modifiers:
         browser.call("Input.dispatchKeyEvent", type="rawKeyDown", modifiers=modifiers, **fields)
     else:
         browser.call("Input.dispatchKeyEvent", type="keyDown", modifiers=modifiers, text=text,
@@ -182,6 +187,9 @@ def press(browser, key, modifiers=0):
     if modifiers & CTRL:
         browser.call("Input.dispatchKeyEvent", type="keyUp", key="Control", code="ControlLeft",
                      windowsVirtualKeyCode=17)
+    if modifiers & ALT:
+        browser.call("Input.dispatchKeyEvent", type="keyUp", key="Alt", code="AltLeft",
+                     windowsVirtualKeyCode=18)
     time.sleep(0.15)
 
 
@@ -322,6 +330,30 @@ def main():
               repr(first))
         check("the page lists the new file",
               browser.evaluate("!!document.querySelector('button[data-name=\"web_save.txt\"]')"))
+
+        # A name already taken: once the dialog has closed, the game asks whether to replace
+        # the file (a box over the dialog would hang the page). No, its default, brings the
+        # dialog back, and Escape there leaves the file as it was; Yes (Alt+Y) replaces it.
+        save_through_dialog(browser, "web_save")
+        screen_settled(browser, 1.0)
+        shot("4-replace")
+        press(browser, "Enter")
+        screen_settled(browser, 1.0)
+        press(browser, "Escape")
+        screen_settled(browser, 1.0)
+        check("declining to replace a file leaves it as it was", read_save(browser, "web_save.txt") == first)
+        save_through_dialog(browser, "web_save")
+        screen_settled(browser, 1.0)
+        press(browser, "y", ALT)
+        replaced = browser.wait_for("saveFiles.read('web_save.txt').length !== %d || "
+                                    "String.fromCharCode(...saveFiles.read('web_save.txt')) !== %s"
+                                    % (len(first), json.dumps(first.decode("ascii"))), 10)
+        screen_settled(browser)
+        press(browser, "Enter")  # the "Game saved" box
+        again = read_save(browser, "web_save.txt")
+        check("Yes replaces the file with the game as it is now",
+              replaced and again is not None and fields(again)[1:] == fields(first)[1:], repr(again))
+        first = again
 
         # The same file survives a reload, and loads.
         browser.call("Page.reload")

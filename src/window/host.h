@@ -29,4 +29,11 @@ bool PersistSaveFolder();
 // The window has closed and the game is over.
 void GameEnded();
 
+// Whether a dialog may open a box over itself. In a web page a dialog waits
+// for the player by suspending the program back to the browser, and a box
+// opened from that dialog's events cannot suspend it a second time: the page
+// would hang. There the file dialog asks nothing itself, and the game asks
+// once the dialog has closed; and no context menu (a loop of its own) opens.
+bool DialogsCanNest();
+
 }  // namespace vusk

@@ -16,4 +16,6 @@ bool PersistSaveFolder() { return true; }
 
 void GameEnded() {}
 
+bool DialogsCanNest() { return true; }
+
 }  // namespace vusk

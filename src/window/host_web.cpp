@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
@@ -112,6 +113,16 @@ private:
     QWidget& window_;
 };
 
+// A context menu runs a loop of its own, which cannot wait over a dialog's
+// (DialogsCanNest): the right button opens none.
+class NoContextMenus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ContextMenu; }
+};
+
 }  // namespace
 
 namespace vusk {
@@ -148,10 +159,13 @@ void ShowMainWindow(QWidget& window) {
     centre();
     QObject::connect(window.screen(), &QScreen::availableGeometryChanged, &window, centre);
     qApp->installEventFilter(new Reactivator(window));
+    qApp->installEventFilter(new NoContextMenus(&window));
 }
 
 bool PersistSaveFolder() { return vusk_persist_save_folder() != 0; }
 
 void GameEnded() { vusk_game_ended(); }
+
+bool DialogsCanNest() { return false; }
 
 }  // namespace vusk

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/platform.h"
 
+#include "window/host.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +14,7 @@
 #include <QTemporaryFile>
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
 namespace vusk {
@@ -125,19 +128,35 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
     if (chooser_) {
         chosen = chooser_(mode, fileName_);
     } else {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        dialog.setDefaultSuffix(DefaultExt);
-        if (!fileName_.isEmpty()) {
-            // The platform's own dialogs (Windows') take only the name from
-            // selectFile and open in the folder set here.
-            const QFileInfo proposed(fileName_);
-            if (proposed.isAbsolute()) dialog.setDirectory(proposed.absolutePath());
-            dialog.selectFile(fileName_);
-        }
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        // Where a dialog may not open a box over itself (DialogsCanNest), the
+        // dialog takes any name: a name that is taken is confirmed here once
+        // the dialog has closed, and a missing file is the load's to report.
+        const bool nest = DialogsCanNest();
+        QString proposedName = fileName_;
+        while (true) {
+            QFileDialog dialog(parent);
+            dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            dialog.setFileMode(mode == Mode::Save || !nest ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, !nest);
+            dialog.setDefaultSuffix(DefaultExt);
+            if (!proposedName.isEmpty()) {
+                // The platform's own dialogs (Windows') take only the name from
+                // selectFile and open in the folder set here.
+                const QFileInfo proposed(proposedName);
+                if (proposed.isAbsolute()) dialog.setDirectory(proposed.absolutePath());
+                dialog.selectFile(proposedName);
+            }
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) break;
             chosen = dialog.selectedFiles().constFirst();
+            if (nest || mode != Mode::Save || !QFileInfo::exists(*chosen)) break;
+            // The question the dialog would have asked, in its words.
+            const QString question = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                         .arg(QFileInfo(*chosen).fileName());
+            if (QMessageBox::warning(parent, dialog.windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes)
+                break;
+            proposedName = *std::exchange(chosen, std::nullopt);
+        }
     }
     if (!chosen || chosen->isEmpty()) return !CancelError;
 
