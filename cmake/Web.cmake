@@ -52,9 +52,21 @@ set(vusk_asyncify_remove
   "QString::*" "QStringView::*" "QByteArray::*" "QLatin1String*" "QLocale*" "QLocaleData*"
   "QUnicodeTables*" "QChar::*" "QDate::*" "QTime::*" "QDateTime::*" "QDateTimePrivate*"
   "QTimeZone*" "QCalendar*" "QRegularExpression*" "QUrl*" "QJson*" "QCbor*"
-  # What the styles draw.
-  "QStyleOption*" "QFusionStyle::draw*" "QCommonStyle::draw*" "qDrawShade*" "qDrawWinPanel*"
-  "qDrawPlainRect*" "QStyleHelper*"
+  # The styles: what they draw and measure.
+  "QStyleOption*" "QCommonStyle::*" "QFusionStyle::*" "QWindowsStyle::*" "QProxyStyle::*"
+  "qDrawShade*" "qDrawWinPanel*" "qDrawPlainRect*" "QStyleHelper*"
+  # Hash tables, the C++ library's streams and locales, settings files, XML (the MIME
+  # types), PNG, pictures, item models of items, and spin boxes, which the game never shows.
+  "QHash*" "QHashPrivate::*" "QXmlStream*"
+  "QConfFileSettingsPrivate::*" "QPngHandler*" "QPicture*" "QRgbaFloat*" "QStandardItem*"
+  "QAbstractSpinBox*" "QSpinBox*" "QDoubleSpinBox*"
+  "std::__2::time_get*" "std::__2::time_put*" "std::__2::num_get*" "std::__2::num_put*"
+  "std::__2::__num_get*" "std::__2::__num_put*" "std::__2::money*" "std::__2::ctype*"
+  "std::__2::numpunct*" "std::__2::moneypunct*" "std::__2::basic_streambuf*"
+  "std::__2::basic_ostream*" "std::__2::basic_istream*" "std::__2::basic_stringbuf*"
+  "std::__2::basic_ios*" "std::__2::ios_base*" "std::__2::locale*"
+  "std::__2::istreambuf_iterator*" "std::__2::ostreambuf_iterator*"
+  "std::__2::__sort*" "std::__2::__stable_sort*"
 )
 list(JOIN vusk_asyncify_remove "\",\"" vusk_asyncify_remove_json)
 file(WRITE ${CMAKE_BINARY_DIR}/asyncify-remove.json "[\"${vusk_asyncify_remove_json}\"]\n")

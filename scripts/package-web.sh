@@ -30,7 +30,7 @@ build=$root/build-web
 
 # --- What the build needs ----------------------------------------------------------------
 vusk_need cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev emscripten binaryen \
-          fonts-liberation2 zip nodejs
+          fonts-liberation2 fonttools zip nodejs
 
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 qt_version=${host_qt%%+*}

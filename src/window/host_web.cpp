@@ -130,12 +130,14 @@ namespace vusk {
 void PrepareHost() {
     // The browser has no fonts for the program to use, and the Qt built for it
     // (scripts/package-web.sh) none of its own: the window is measured in
-    // Liberation Sans, carried in the program's resources, and the message
-    // boxes and file dialogs take it too.
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Regular.ttf"));
-    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Bold.ttf"));
+    // Liberation Sans, carried in the program's resources under the name of
+    // the cut-down copy, Vusk Sans, and the message boxes and file dialogs take
+    // it too.
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/VuskSans-Regular.ttf"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/VuskSans-Bold.ttf"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Vusk Sans"));
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("Liberation Sans")});
+    font.setFamilies({QStringLiteral("Vusk Sans")});
     QApplication::setFont(font);
 
     vusk_define_folder_sync();
