@@ -230,12 +230,17 @@ def read_save(browser, name):
     return bytes(values) if values is not None else None
 
 
-def through_dialog(browser, shortcut, name):
-    """File, Save (s) or Load (l) by its shortcut, the name typed over the proposed one, Enter."""
+def type_into_dialog(browser, shortcut, text):
+    """File, Save (s) or Load (l) by its shortcut, and text typed over the proposed name."""
     press(browser, shortcut, CTRL)
     screen_settled(browser, 1.5)
     press(browser, "a", CTRL)
-    type_text(browser, name)
+    type_text(browser, text)
+
+
+def through_dialog(browser, shortcut, name):
+    """The dialog of the shortcut, the name typed, Enter."""
+    type_into_dialog(browser, shortcut, name)
     press(browser, "Enter")
 
 
@@ -345,9 +350,8 @@ def main():
         save_through_dialog(browser, "web_save")
         screen_settled(browser, 1.0)
         press(browser, "y", ALT)
-        replaced = browser.wait_for("saveFiles.read('web_save.txt').length !== %d || "
-                                    "String.fromCharCode(...saveFiles.read('web_save.txt')) !== %s"
-                                    % (len(first), json.dumps(first.decode("ascii"))), 10)
+        replaced = browser.wait_for("saveFiles.read('web_save.txt').join() !== %s"
+                                    % json.dumps(",".join(map(str, first))), 10)
         screen_settled(browser)
         press(browser, "Enter")  # the "Game saved" box
         again = read_save(browser, "web_save.txt")
@@ -362,10 +366,7 @@ def main():
         screen_settled(browser, 2)
         # Chosen from what the dialog lists: the start of the name brings up the dialog's
         # completions, which come from its view of the folder, and Enter opens the first.
-        press(browser, "l", CTRL)
-        screen_settled(browser, 1.5)
-        press(browser, "a", CTRL)
-        type_text(browser, "web_s")
+        type_into_dialog(browser, "l", "web_s")
         screen_settled(browser, 1.0)
         shot("5-load-dialog")
         press(browser, "ArrowDown")

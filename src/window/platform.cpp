@@ -14,7 +14,6 @@
 #include <QTemporaryFile>
 
 #include <chrono>
-#include <utility>
 #include <vector>
 
 namespace vusk {
@@ -155,7 +154,8 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
             if (QMessageBox::warning(parent, dialog.windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes)
                 break;
-            proposedName = *std::exchange(chosen, std::nullopt);
+            proposedName = *chosen;
+            chosen.reset();
         }
     }
     if (!chosen || chosen->isEmpty()) return !CancelError;
