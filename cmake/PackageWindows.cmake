@@ -64,6 +64,9 @@ endif()
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+  # The 64-bit game's installer is a 64-bit program too: it sees the real Program Files
+  # and the 64-bit registry, and it runs where 32-bit programs do not.
+  set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
 else()
   set(CPACK_SYSTEM_NAME win32)
 endif()

@@ -131,9 +131,9 @@ if [ -n "${VUSK_TRY_UNDER_X:-}" ]; then
     wait "$game" 2>/dev/null || true
 
     step "Uninstalling silently"
-    # The entry Apps & features lists, found by its name (the 32-bit installer writes to
-    # the 32-bit view of the registry).
-    uninstall=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 2>/dev/null \
+    # The entry Apps & features lists, found by its name, in the view of the registry that
+    # the installer writes to: its own, 64-bit or 32-bit like the game.
+    uninstall=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "/reg:${bits#win}" 2>/dev/null \
         | tr -d '\r' | awk '/^HKEY/ {key = $0}
                            /DisplayName +REG_SZ +Vusk sandwich$/ {game = key}
                            /UninstallString +REG_SZ/ {sub(/.*REG_SZ +/, ""); gsub(/"/, ""); cmd[key] = $0}

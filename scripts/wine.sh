@@ -7,6 +7,7 @@
 #                             programs only with its i386 half (Debian's wine32:i386)
 #   vusk_wine_prefix DIR ARCH makes DIR a working Wine prefix for ARCH (x86_64 or i686) and
 #                             exports what Wine needs to use it quietly
+#   vusk_wine_runs_32bit      whether this machine runs 32-bit programs at all
 
 vusk_need_wine() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -16,6 +17,28 @@ vusk_need_wine() {
         # vusk_need updates apt's lists before it installs; the new architecture needs that.
     fi
     vusk_need wine wine64 wine32:i386
+    vusk_wine_use_64bit_loader_alone
+}
+
+# Some kernels run 64-bit programs only (IA-32 emulation switched off: every 32-bit program
+# fails with "Exec format error"). Debian's `wine` and its tools (wineboot, winepath, ...
+# through wine-stable) always take the 32-bit loader once wine32 is installed, so there
+# they are put in front of PATH as small scripts that start the 64-bit loader itself. Such
+# a machine runs the 64-bit game and its 64-bit installer, and no 32-bit program.
+vusk_wine_runs_32bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+vusk_wine_use_64bit_loader_alone() {
+    vusk_wine_runs_32bit && return 0
+    local bin=${TMPDIR:-/tmp}/vusk-wine64-$(id -u) name
+    mkdir -p "$bin"
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' > "$bin/$name"
+        chmod +x "$bin/$name"
+    done
+    case ":$PATH:" in *":$bin:"*) ;; *) export PATH=$bin:$PATH ;; esac
+    echo "== This machine runs no 32-bit programs: Wine runs 64-bit programs alone"
 }
 
 # Both halves must answer: a prefix made before the i386 half was installed lacks its
@@ -25,7 +48,7 @@ vusk_wine_works() {
     out=$(wine cmd.exe /c echo vusk-wine-ok 2>&1 </dev/null) || true
     vusk_wine_said=$out
     [[ "$out" == *vusk-wine-ok* && "$out" != *"could not load kernel32.dll"* ]] || return 1
-    if [ "$WINEARCH" = win64 ]; then
+    if [ "$WINEARCH" = win64 ] && vusk_wine_runs_32bit; then
         cmd32=$WINEPREFIX/drive_c/windows/syswow64/cmd.exe
         [ -f "$cmd32" ] || return 1
         out=$(wine 'C:\windows\syswow64\cmd.exe' /c echo vusk-wine-ok 2>&1 </dev/null) || true
@@ -36,6 +59,11 @@ vusk_wine_works() {
 }
 
 vusk_wine_prefix() {  # DIR ARCH
+    if [ "$2" = i686 ] && ! vusk_wine_runs_32bit; then
+        echo "This machine runs no 32-bit programs (its kernel has IA-32 emulation off): the" >&2
+        echo "32-bit Windows game cannot be tested here. Build it on a machine that does." >&2
+        return 1
+    fi
     export WINEPREFIX=$1
     export WINEARCH=$([ "$2" = i686 ] && echo win32 || echo win64)
     export WINEDEBUG=-all
