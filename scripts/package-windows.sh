@@ -33,9 +33,11 @@ build=$root/build-windows-$arch
 packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev fonts-liberation2
           mingw-w64 "g++-mingw-w64-$debarch-posix" nsis zip unzip xvfb xauth)
 vusk_need "${packages[@]}"
-# Wine with its i386 half too: the installer is a 32-bit program for either game.
+# Wine with its i386 half too, for the 32-bit game and its installer.
 . scripts/wine.sh
 vusk_need_wine
+# The tests come before the packages: stop before Qt's long build when they cannot run.
+[ "$mode" = --qt-only ] || vusk_wine_can_run "$arch" || exit 1
 
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)      # e.g. 6.4.2+dfsg-10
 qt_version=${host_qt%%+*}

@@ -2,12 +2,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that run the Windows game under Wine (after scripts/deps.sh).
 #
-#   vusk_need_wine            installs Wine with both its halves: the installer is a 32-bit
-#                             program even for the 64-bit game, and Wine runs 32-bit
-#                             programs only with its i386 half (Debian's wine32:i386)
+#   vusk_need_wine            installs Wine with both its halves: Wine runs 32-bit programs
+#                             (the 32-bit game and its installer) only with its i386 half
+#                             (Debian's wine32:i386)
 #   vusk_wine_prefix DIR ARCH makes DIR a working Wine prefix for ARCH (x86_64 or i686) and
 #                             exports what Wine needs to use it quietly
 #   vusk_wine_runs_32bit      whether this machine runs 32-bit programs at all
+#   vusk_wine_can_run ARCH    whether ARCH's programs run here; says why not
 
 vusk_need_wine() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -29,6 +30,14 @@ vusk_wine_runs_32bit() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# Says why when ARCH's programs cannot run here.
+vusk_wine_can_run() {  # ARCH
+    [ "$1" != i686 ] || vusk_wine_runs_32bit && return 0
+    echo "This machine runs no 32-bit programs (IA-32 emulation is off in its kernel), so the" >&2
+    echo "32-bit game cannot be tested here: build it on a machine that runs them." >&2
+    return 1
+}
+
 vusk_wine_use_64bit_loader_alone() {
     vusk_wine_runs_32bit && return 0
     local bin=${TMPDIR:-/tmp}/vusk-wine64-$(id -u) name
@@ -41,8 +50,9 @@ vusk_wine_use_64bit_loader_alone() {
     echo "== This machine runs no 32-bit programs: Wine runs 64-bit programs alone"
 }
 
-# Both halves must answer: a prefix made before the i386 half was installed lacks its
-# 32-bit system, and every 32-bit program then stops with "could not load kernel32.dll".
+# Both halves must answer, where the machine runs 32-bit programs: a prefix made before the
+# i386 half was installed lacks its 32-bit system, and every 32-bit program then stops with
+# "could not load kernel32.dll".
 vusk_wine_works() {
     local out cmd32=
     out=$(wine cmd.exe /c echo vusk-wine-ok 2>&1 </dev/null) || true
@@ -59,11 +69,7 @@ vusk_wine_works() {
 }
 
 vusk_wine_prefix() {  # DIR ARCH
-    if [ "$2" = i686 ] && ! vusk_wine_runs_32bit; then
-        echo "This machine runs no 32-bit programs (its kernel has IA-32 emulation off): the" >&2
-        echo "32-bit Windows game cannot be tested here. Build it on a machine that does." >&2
-        return 1
-    fi
+    vusk_wine_can_run "$2" || return 1
     export WINEPREFIX=$1
     export WINEARCH=$([ "$2" = i686 ] && echo win32 || echo win64)
     export WINEDEBUG=-all
