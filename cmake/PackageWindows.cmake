@@ -61,17 +61,24 @@ if(CMAKE_STRIP)
     endforeach()")
 endif()
 
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Vusk sandwich")
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   # The 64-bit game's installer is a 64-bit program too: it sees the real Program Files
   # and the 64-bit registry, and it runs where 32-bit programs do not.
   set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
+  # Earlier installers of this game were 32-bit programs, whose entries (Apps & features,
+  # the install folder) live in the 32-bit view of the registry. This install's entries
+  # replace them, so they go, or the game would be listed twice.
+  set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "  SetRegView 32
+  DeleteRegKey HKLM 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${CPACK_PACKAGE_INSTALL_DIRECTORY}'
+  DeleteRegKey HKLM 'Software\\\\${CPACK_PACKAGE_VENDOR}\\\\${CPACK_PACKAGE_INSTALL_DIRECTORY}'
+  DeleteRegKey /ifempty HKLM 'Software\\\\${CPACK_PACKAGE_VENDOR}'
+  SetRegView 64")
 else()
   set(CPACK_SYSTEM_NAME win32)
 endif()
-
-set(CPACK_PACKAGE_INSTALL_DIRECTORY "Vusk sandwich")
 set(CPACK_PACKAGE_EXECUTABLES vusk-sandwich "Vusk sandwich")
 set(CPACK_NSIS_PACKAGE_NAME "Vusk sandwich")
 set(CPACK_NSIS_DISPLAY_NAME "Vusk sandwich")

@@ -31,6 +31,7 @@ work=$root/build-windows-$arch/installer-try
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "== $* ($((SECONDS - started)) s)"; }
 instdir='C:\Program Files\Vusk sandwich'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 # The part that needs an X display: this script again, under Xvfb (Wine's processes end
 # with the display).
@@ -47,9 +48,22 @@ if [ -n "${VUSK_TRY_UNDER_X:-}" ]; then
     import -window root "$work/licence-page.png"
     wineserver -k; wineserver -w || true          # leaves before installing anything
 
+    if [ "$bits" = win64 ]; then
+        # What the 32-bit installer of earlier versions left in the 32-bit view of the
+        # registry: the 64-bit installer takes it away.
+        step "Entries of an earlier 32-bit installer"
+        wine reg add "$uninstall_key\\Vusk sandwich" /v DisplayName /d "Vusk sandwich" /reg:32 /f >/dev/null
+        wine reg add 'HKLM\Software\vusk\Vusk sandwich' /ve /d "$instdir" /reg:32 /f >/dev/null
+    fi
+
     step "Installing silently: $(basename "$setup") /S /D=$instdir"
     wine "$setup" /S "/D=$instdir" || fail "the installer exited with $?"
     wineserver -w
+    if [ "$bits" = win64 ]; then
+        ! wine reg query 'HKLM\Software\vusk' /reg:32 >/dev/null 2>&1 \
+            && ! wine reg query "$uninstall_key\\Vusk sandwich" /reg:32 >/dev/null 2>&1 \
+            || fail "the earlier 32-bit installer's entries are still in the registry"
+    fi
     unixdir=$(winepath -u "$instdir" 2>/dev/null)
     [ -f "$unixdir/vusk-sandwich.exe" ] || fail "no vusk-sandwich.exe in $instdir"
 
@@ -133,7 +147,7 @@ if [ -n "${VUSK_TRY_UNDER_X:-}" ]; then
     step "Uninstalling silently"
     # The entry Apps & features lists, found by its name, in the view of the registry that
     # the installer writes to: its own, 64-bit or 32-bit like the game.
-    uninstall=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "/reg:${bits#win}" 2>/dev/null \
+    uninstall=$(wine reg query "$uninstall_key" /s "/reg:${bits#win}" 2>/dev/null \
         | tr -d '\r' | awk '/^HKEY/ {key = $0}
                            /DisplayName +REG_SZ +Vusk sandwich$/ {game = key}
                            /UninstallString +REG_SZ/ {sub(/.*REG_SZ +/, ""); gsub(/"/, ""); cmd[key] = $0}
