@@ -6,10 +6,11 @@
 # dist/vusk-sandwich-<version>-web/ (index.html at its top, for any static web server) and
 # its zip.
 #
-#   scripts/package-web.sh [--qt-only|--build-only|--test-only]
+#   scripts/package-web.sh [--qt-only|--build-only|--test-only|--deps-only]
 #
 # --qt-only stops after building Qt, --build-only after building the game (build-web/),
-# --test-only after running the rules' tests under node.
+# --test-only after running the rules' tests under node, --deps-only once the packages it
+# needs are installed and Qt's source is unpacked.
 # Environment:
 #   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
 #   VUSK_JOBS    parallel compile jobs (default: the number of cores)
@@ -19,8 +20,8 @@ root=$PWD
 
 mode=${1:-package}
 case "$mode" in
-    package|--qt-only|--build-only|--test-only) ;;
-    *) echo "usage: $0 [--qt-only|--build-only|--test-only]" >&2; exit 2 ;;
+    package|--qt-only|--build-only|--test-only|--deps-only) ;;
+    *) echo "usage: $0 [--qt-only|--build-only|--test-only|--deps-only]" >&2; exit 2 ;;
 esac
 jobs=${VUSK_JOBS:-$(nproc)}
 cache=${VUSK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vusk-sandwich}
@@ -54,6 +55,10 @@ if [ ! -x "$EMSDK/upstream/emscripten/emcc" ]; then
     for tool in emcc em++ emar emranlib em-config emrun emsize; do
         ln -s "/usr/bin/$tool" "$EMSDK/upstream/emscripten/$tool"
     done
+fi
+if [ "$mode" = --deps-only ]; then
+    vusk_qt_source "$cache" > /dev/null
+    exit 0
 fi
 
 # --- Qt for WebAssembly, built once per version, options, patch and Emscripten -----------
@@ -111,7 +116,8 @@ build_qt() {
 
 mkdir -p "$cache"
 exec 9>"$cache/lock-wasm"
-flock 9                      # one wasm Qt build at a time
+# One wasm Qt build at a time: another one under way is waited for.
+flock -n 9 || { echo "== Waiting for the build of Qt for WebAssembly under way"; flock 9; }
 [ -f "$qt/vusk-complete" ] || build_qt
 flock -u 9
 [ "$mode" = --qt-only ] && exit 0

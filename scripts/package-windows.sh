@@ -6,9 +6,10 @@
 # runs every test program under Wine, writes a portable zip and an installer to dist/, and
 # tries the installer under Wine (scripts/try-windows-installer.sh).
 #
-#   scripts/package-windows.sh x86_64|i686 [--test-only|--qt-only]
+#   scripts/package-windows.sh x86_64|i686 [--test-only|--qt-only|--deps-only]
 #
-# --test-only stops after the tests, --qt-only after building Qt. Environment:
+# --test-only stops after the tests, --qt-only after building Qt, --deps-only once the
+# packages it needs are installed and Qt's source is unpacked. Environment:
 #   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
 #   VUSK_JOBS    parallel compile jobs (default: the number of cores)
 set -euo pipefail
@@ -20,7 +21,11 @@ mode=${2:-package}
 case "$arch" in
     x86_64) debarch=x86-64 ;;
     i686) debarch=i686 ;;
-    *) echo "usage: $0 x86_64|i686 [--test-only]" >&2; exit 2 ;;
+    *) echo "usage: $0 x86_64|i686 [--test-only|--qt-only|--deps-only]" >&2; exit 2 ;;
+esac
+case "$mode" in
+    package|--test-only|--qt-only|--deps-only) ;;
+    *) echo "usage: $0 x86_64|i686 [--test-only|--qt-only|--deps-only]" >&2; exit 2 ;;
 esac
 triple=$arch-w64-mingw32
 jobs=${VUSK_JOBS:-$(nproc)}
@@ -38,6 +43,10 @@ vusk_need "${packages[@]}"
 vusk_need_wine
 # The tests come before the packages: stop before Qt's long build when they cannot run.
 [ "$mode" = --qt-only ] || vusk_wine_can_run "$arch" || exit 1
+if [ "$mode" = --deps-only ]; then
+    vusk_qt_source "$cache" > /dev/null
+    exit 0
+fi
 
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)      # e.g. 6.4.2+dfsg-10
 qt_version=${host_qt%%+*}
@@ -93,7 +102,8 @@ build_qt() {
 
 mkdir -p "$cache"
 exec 9>"$cache/lock-$triple"
-flock 9                      # one Qt build per target at a time
+# One Qt build per target at a time: another one under way is waited for.
+flock -n 9 || { echo "== Waiting for the build of Qt for $triple under way"; flock 9; }
 [ -f "$qt/vusk-complete" ] || build_qt
 flock -u 9
 [ "$mode" = --qt-only ] && exit 0
