@@ -16,8 +16,22 @@ vusk_need() {
         echo "apt-get not found: please install ${missing[*]} by hand." >&2
         return 1
     fi
-    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+    vusk_apt_update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Updates apt's lists. A mirror caught in the middle of its sync serves lists whose size
+# does not match their index ("Mirror sync in progress?"): tried again after a pause. When
+# some list still fails, apt keeps the others and its older copies, which may well hold the
+# packages asked for: the install that follows says when they do not.
+vusk_apt_update() {
+    local sudo="" attempt
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    for attempt in 1 2 3; do
+        $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq && return 0
+        [ $attempt -lt 3 ] && { echo "apt-get update failed; again in $((attempt * 20)) s" >&2; sleep $((attempt * 20)); }
+    done
+    echo "apt-get update failed three times; installing from the lists apt has" >&2
 }
 
 # What building and testing the game needs.
@@ -61,7 +75,7 @@ vusk_qt_source() {
                 sed -n 's/^deb /deb-src /p' /etc/apt/sources.list \
                     | $sudo tee /etc/apt/sources.list.d/vusk-deb-src.list >/dev/null
             fi
-            $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
+            vusk_apt_update >&2
         fi
         rm -rf "$cache/src" && mkdir -p "$cache/src"
         (cd "$cache/src" && apt-get source -qq "qt6-base=$host_qt" >/dev/null 2>&1 \

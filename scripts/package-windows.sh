@@ -38,7 +38,7 @@ build=$root/build-windows-$arch
 packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev fonts-liberation2
           mingw-w64 "g++-mingw-w64-$debarch-posix" nsis zip unzip xvfb xauth)
 vusk_need "${packages[@]}"
-# Wine with its i386 half too, for the 32-bit game and its installer.
+# Wine, with its i386 half for the 32-bit game and its installer where they can run.
 . scripts/wine.sh
 vusk_need_wine
 # The tests come before the packages: stop before Qt's long build when they cannot run.

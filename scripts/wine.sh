@@ -2,32 +2,55 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that run the Windows game under Wine (after scripts/deps.sh).
 #
-#   vusk_need_wine            installs Wine with both its halves: Wine runs 32-bit programs
-#                             (the 32-bit game and its installer) only with its i386 half
-#                             (Debian's wine32:i386)
+#   vusk_need_wine            installs Wine; where the machine runs 32-bit programs, with
+#                             its i386 half too (Debian's wine32:i386), without which Wine
+#                             runs no 32-bit program (the 32-bit game and its installer)
 #   vusk_wine_prefix DIR ARCH makes DIR a working Wine prefix for ARCH (x86_64 or i686) and
 #                             exports what Wine needs to use it quietly
 #   vusk_wine_runs_32bit      whether this machine runs 32-bit programs at all
 #   vusk_wine_can_run ARCH    whether ARCH's programs run here; says why not
 
 vusk_need_wine() {
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        local sudo=""
-        [ "$(id -u)" -ne 0 ] && sudo="sudo"
-        $sudo dpkg --add-architecture i386
-        # vusk_need updates apt's lists before it installs; the new architecture needs that.
+    if ! vusk_wine_runs_32bit; then
+        # Nothing of i386 is of use here, and apt's lists of it are not even fetched.
+        vusk_need wine wine64
+    else
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            local sudo=""
+            [ "$(id -u)" -ne 0 ] && sudo="sudo"
+            $sudo dpkg --add-architecture i386
+            # vusk_need updates apt's lists before it installs; the new architecture needs that.
+        fi
+        vusk_need wine wine64 wine32:i386
     fi
-    vusk_need wine wine64 wine32:i386
     vusk_wine_use_64bit_loader_alone
 }
 
 # Some kernels run 64-bit programs only (IA-32 emulation switched off: every 32-bit program
 # fails with "Exec format error"). Debian's `wine` and its tools (wineboot, winepath, ...
-# through wine-stable) always take the 32-bit loader once wine32 is installed, so there
-# they are put in front of PATH as small scripts that start the 64-bit loader itself. Such
-# a machine runs the 64-bit game and its 64-bit installer, and no 32-bit program.
+# through wine-stable) take the 32-bit loader when wine32 is installed, and ask for it when
+# it is not, so there they are put in front of PATH as small scripts that start the 64-bit
+# loader itself. Such a machine runs the 64-bit game and its 64-bit installer, and no
+# 32-bit program.
+#
+# Whether the kernel runs one is asked of the smallest 32-bit program, which only exits,
+# made with the host's binutils (there with g++). Without them the answer is yes, as on
+# most machines.
 vusk_wine_runs_32bit() {
-    /usr/lib/wine/wine --version >/dev/null 2>&1
+    if [ -z "${vusk_runs_32bit:-}" ]; then
+        local dir
+        dir=$(mktemp -d)
+        vusk_runs_32bit=yes
+        if printf '.globl _start\n_start:\n movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' \
+               > "$dir/exit.s" \
+           && as --32 -o "$dir/exit.o" "$dir/exit.s" 2>/dev/null \
+           && ld -m elf_i386 -o "$dir/exit" "$dir/exit.o" 2>/dev/null \
+           && ! "$dir/exit" 2>/dev/null; then
+            vusk_runs_32bit=no
+        fi
+        rm -rf "$dir"
+    fi
+    [ "$vusk_runs_32bit" = yes ]
 }
 
 # Says why when ARCH's programs cannot run here.
