@@ -69,8 +69,9 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # and the 64-bit registry, and it runs where 32-bit programs do not.
   set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
   # Earlier installers of this game were 32-bit programs, whose entries (Apps & features,
-  # the install folder) live in the 32-bit view of the registry. This install's entries
-  # replace them, so they go, or the game would be listed twice.
+  # the install folder) live in the 32-bit view of the registry; their files were already
+  # where this one puts its own. This install's entries replace them, so they go, or the
+  # game would be listed twice.
   set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "  SetRegView 32
   DeleteRegKey HKLM 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${CPACK_PACKAGE_INSTALL_DIRECTORY}'
   DeleteRegKey HKLM 'Software\\\\${CPACK_PACKAGE_VENDOR}\\\\${CPACK_PACKAGE_INSTALL_DIRECTORY}'

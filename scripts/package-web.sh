@@ -72,7 +72,7 @@ qt_options=(
     -DFEATURE_jpeg=OFF
     -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
     # Widgets that a static build would still carry, through the virtual functions and
-    # meta-objects of those the game uses; the desktop builds keep them.
+    # meta-objects of those the game uses. The Windows build leaves out most of them too.
     -DFEATURE_graphicsview=OFF -DFEATURE_mdiarea=OFF -DFEATURE_dockwidget=OFF
     -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_toolbox=OFF
     -DFEATURE_style_stylesheet=OFF
