@@ -18,14 +18,15 @@ root=$PWD
 
 arch=${1:-}
 mode=${2:-package}
+usage() { echo "usage: $0 x86_64|i686 [--test-only|--qt-only|--deps-only]" >&2; exit 2; }
 case "$arch" in
     x86_64) debarch=x86-64 ;;
     i686) debarch=i686 ;;
-    *) echo "usage: $0 x86_64|i686 [--test-only|--qt-only|--deps-only]" >&2; exit 2 ;;
+    *) usage ;;
 esac
 case "$mode" in
     package|--test-only|--qt-only|--deps-only) ;;
-    *) echo "usage: $0 x86_64|i686 [--test-only|--qt-only|--deps-only]" >&2; exit 2 ;;
+    *) usage ;;
 esac
 triple=$arch-w64-mingw32
 jobs=${VUSK_JOBS:-$(nproc)}

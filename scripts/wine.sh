@@ -11,18 +11,19 @@
 #   vusk_wine_can_run ARCH    whether ARCH's programs run here; says why not
 
 vusk_need_wine() {
-    if ! vusk_wine_runs_32bit; then
-        # Nothing of i386 is of use here, and apt's lists of it are not even fetched.
-        vusk_need wine wine64
-    else
+    local packages=(wine wine64)
+    # Where no 32-bit program runs, nothing of i386 is of use, and apt's lists of it are not
+    # even fetched.
+    if vusk_wine_runs_32bit; then
         if ! dpkg --print-foreign-architectures | grep -qx i386; then
             local sudo=""
             [ "$(id -u)" -ne 0 ] && sudo="sudo"
             $sudo dpkg --add-architecture i386
             # vusk_need updates apt's lists before it installs; the new architecture needs that.
         fi
-        vusk_need wine wine64 wine32:i386
+        packages+=(wine32:i386)
     fi
+    vusk_need "${packages[@]}"
     vusk_wine_use_64bit_loader_alone
 }
 
