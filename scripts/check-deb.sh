@@ -20,7 +20,7 @@ expected=$( {
     echo ./usr/games/vusk-sandwich
     echo ./usr/share/applications/org.example.vusk.VuskSandwich.desktop
     echo ./usr/share/metainfo/org.example.vusk.VuskSandwich.metainfo.xml
-    for s in 16 22 24 32 48 64 128 256 512; do
+    for s in 16 22 24 32 48 64 128 192 256 512; do
         echo ./usr/share/icons/hicolor/${s}x${s}/apps/vusk-sandwich.png
     done
     echo ./usr/share/man/man6/vusk-sandwich.6.gz

@@ -476,7 +476,7 @@ int main(int argc, char* argv[]) {
     bool ok = true;
 
     std::map<int, QImage> images;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 192, 256, 512}) {
         images[size] = Render(size);
         const QString dir = QStringLiteral("icons/%1x%1").arg(size);
         if (!out.mkpath(dir)) {
