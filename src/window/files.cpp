@@ -74,6 +74,9 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) 
 }  // namespace
 
 std::optional<QByteArray> ReadSaveFileBytes(const QString& path) {
+    // The file as storage holds it now, which another page of the game may
+    // have written or deleted since this one last looked.
+    RefreshSaveFile(path);
     // Only a regular file is opened at all: opening a pipe waits for a writer.
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > kMaxSaveFileBytes) return std::nullopt;
@@ -119,12 +122,15 @@ bool WriteFileAtomically(const QString& path, const std::string& text) {
     // commit() syncs the file's data to the disk, then renames it over the old one.
     if (!file.commit()) return false;
     SyncFolder(QFileInfo(path).absolutePath());
-    return PersistSaveFolder();
+    return StoreSaveFile(path, text);
 }
 
 bool RemoveSaveFile(const QString& path) {
+    // Where storage keeps the file apart, it may hold one that this copy of
+    // the folder has not seen yet.
+    RefreshSaveFile(path);
     const bool removed = QFile::remove(path);
-    return PersistSaveFolder() && removed;
+    return UnstoreSaveFile(path) && removed;
 }
 
 }  // namespace vusk

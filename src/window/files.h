@@ -34,12 +34,12 @@ std::optional<QByteArray> ReadFileWithin(const QString& path, qint64 maxBytes, i
 
 // Writes the whole file or leaves whatever was there before untouched, and
 // sees the new file through to the disk, its name in the folder included,
-// and to the storage that keeps the save folder where there is one
-// (PersistSaveFolder in host.h). False when any of that failed.
+// and to the storage that keeps the save files where there is one
+// (StoreSaveFile in host.h). False when any of that failed.
 bool WriteFileAtomically(const QString& path, const std::string& text);
 
-// Deletes the file at `path` and hands the save folder to its storage. True
-// when the file is gone and the storage took it.
+// Deletes the file at `path`, and from the storage that keeps the save files
+// where there is one. True when the file is gone from both.
 bool RemoveSaveFile(const QString& path);
 
 }  // namespace vusk

@@ -6,6 +6,9 @@
 // browser's storage, and the page must be told when the game is over.
 #pragma once
 
+#include <string>
+
+class QString;
 class QWidget;
 
 namespace vusk {
@@ -21,10 +24,29 @@ void PrepareHost();
 // boxes fit beside it.
 void ShowMainWindow(QWidget& window);
 
-// Hands the save folder, as it is now, to lasting storage and waits for the
-// answer. False when the storage refused it (full, or not allowed): then the
-// file may be gone with the page.
-bool PersistSaveFolder();
+// Where lasting storage keeps the save files apart from the file system (a
+// web page's), storage is the truth and the save folder only a copy of it:
+// other pages of the game, open at the same time, save and delete files in
+// it. These bring the copy up to what storage holds now and hand storage one
+// file at a time, so that a page never undoes what another one did. Files
+// outside the save folder are not kept. On the desktop the file system is the
+// storage, and they do nothing.
+
+// The whole save folder brought up to storage, before a dialog shows it.
+void RefreshSaveFolder();
+
+// One file brought up to storage (gone when storage holds none), before it
+// is read or asked for.
+void RefreshSaveFile(const QString& path);
+
+// Hands storage the file just written at `path`, whose bytes are `bytes`,
+// and waits for its answer. False when storage refused it (full, or not
+// allowed): then storage keeps what it had.
+bool StoreSaveFile(const QString& path, const std::string& bytes);
+
+// Deletes the file at `path` from storage. True once storage holds no file
+// of that name.
+bool UnstoreSaveFile(const QString& path);
 
 // The window has closed and the game is over.
 void GameEnded();

@@ -4,6 +4,7 @@
 // program itself: nothing to do.
 #include "window/host.h"
 
+#include <QString>
 #include <QWidget>
 
 namespace vusk {
@@ -12,7 +13,13 @@ void PrepareHost() {}
 
 void ShowMainWindow(QWidget& window) { window.show(); }
 
-bool PersistSaveFolder() { return true; }
+void RefreshSaveFolder() {}
+
+void RefreshSaveFile(const QString&) {}
+
+bool StoreSaveFile(const QString&, const std::string&) { return true; }
+
+bool UnstoreSaveFile(const QString&) { return true; }
 
 void GameEnded() {}
 

@@ -1,15 +1,19 @@
-// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
-// SPDX-License-Identifier: GPL-3.0-or-later
 // The program in a web page (Emscripten). Its files live in the page's
-// memory and are gone with it, so the save folder is a mount of Emscripten's
-// IDBFS, which copies it to and from the browser's IndexedDB when asked. The
-// page around the game (web/index.html) is told, through globalThis.vuskPage,
-// where the save folder is, when it changed and when the game is over.
+// memory and are gone with it. The save files are kept in the browser's
+// IndexedDB storage by the page's save store (web/save-store.js), one record
+// a file; the save folder in memory is a copy of it, which the dialogs list
+// and the game reads and writes, brought up to storage before each of those
+// and handed to it one file at a time. Other pages of the game open at the
+// same time do the same, so none undoes another's saves. The page around the
+// game (web/index.html) is told, through globalThis.vuskPage, when the game
+// is ready, when it changed a save file and when the game is over.
 #include "window/host.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
@@ -19,71 +23,143 @@
 
 #include <emscripten.h>
 
+#include <optional>
+
 namespace {
 
-// Both calls into IDBFS wait for its answer a few seconds at most: a refused
-// write can abort its IndexedDB transaction without IDBFS ever calling back,
-// and an IndexedDB that cannot be opened at all (some private windows) ends in
-// an exception inside IDBFS's own handler. Either way the storage did not
-// take the folder.
-EM_JS(void, vusk_define_folder_sync, (), {
-    Module.vuskSyncSaveFolder = function(populate) {
-        return new Promise(function(resolve) {
-            var timer = setTimeout(function() { resolve("no answer from the browser's storage"); }, 5000);
-            try {
-                FS.syncfs(populate, function(err) {
-                    clearTimeout(timer);
-                    resolve(err ? String(err) : "");
-                });
-            } catch (e) {
-                clearTimeout(timer);
-                resolve(String(e));
-            }
-        });
-    };
-});
-
-// Mounts the save folder, reads it in from storage, and gives the page what it
-// needs to list, download and upload the save files. 1 when storage answered.
-EM_ASYNC_JS(int, vusk_mount_save_folder, (const char* folderUtf8), {
+// The store and the copy: Module.vuskSaves, whose calls each answer "" when
+// storage answered, or what went wrong. Names are the files' paths within the
+// save folder.
+EM_JS(void, vusk_define_save_folder, (const char* folderUtf8), {
     var folder = UTF8ToString(folderUtf8);
     FS.mkdirTree(folder);
-    FS.mount(IDBFS, {}, folder);
-    var error = await Module.vuskSyncSaveFolder(true);
-    if (error) console.warn("The save folder could not be read from storage: " + error);
-    var files = {
-        folder: folder,
-        storageError: error,
-        // The names of the files in the save folder, sorted.
-        list: function() {
-            return FS.readdir(folder).filter(function(name) {
-                return name != "." && name != ".." && FS.isFile(FS.stat(folder + "/" + name).mode);
-            }).sort();
+    var Store = globalThis.VuskSaveStore;
+    var store = Store ? new Store(folder) : null;
+    function copyPath(name) { return folder + "/" + name; }
+    function exists(path) { return !!FS.analyzePath(path).exists; }
+    function writeCopy(name, bytes, modified) {
+        var path = copyPath(name);
+        FS.mkdirTree(path.slice(0, path.lastIndexOf("/")));
+        FS.writeFile(path, bytes);
+        if (modified) FS.utime(path, modified.getTime(), modified.getTime());
+    }
+    // The files of the copy, as names within the folder.
+    function copiedFiles(prefix) {
+        var names = [];
+        FS.readdir(copyPath(prefix || ".")).forEach(function(entry) {
+            if (entry == "." || entry == "..") return;
+            var name = prefix ? prefix + "/" + entry : entry;
+            var mode = FS.stat(copyPath(name)).mode;
+            if (FS.isDir(mode)) names = names.concat(copiedFiles(name));
+            else if (FS.isFile(mode)) names.push(name);
+        });
+        return names;
+    }
+    function problem(error) { return String((error && error.message) || error || "no storage"); }
+    function changed(how) {
+        var page = globalThis.vuskPage;
+        if (page && page.saveFolderChanged) page.saveFolderChanged(how);
+    }
+    Module.vuskSaves = {
+        refreshFolder: async function() {
+            try {
+                if (!store) throw new Error("the page has no save store");
+                var files = await store.list();
+                var kept = {};
+                for (var i = 0; i < files.length; ++i) {
+                    var bytes = await store.read(files[i].name);
+                    if (!bytes) continue;
+                    kept[files[i].name] = true;
+                    writeCopy(files[i].name, bytes, files[i].modified);
+                }
+                copiedFiles("").forEach(function(name) { if (!kept[name]) FS.unlink(copyPath(name)); });
+                return "";
+            } catch (error) {
+                return problem(error);
+            }
         },
-        read: function(name) { return FS.readFile(folder + "/" + name); },
-        // Writes a file into the save folder and hands the folder to storage:
-        // a promise of "" or of what went wrong.
-        put: function(name, bytes) {
-            FS.writeFile(folder + "/" + name, bytes);
-            return Module.vuskSyncSaveFolder(false);
+        refreshFile: async function(name) {
+            try {
+                if (!store) throw new Error("the page has no save store");
+                var bytes = await store.read(name);
+                if (bytes) writeCopy(name, bytes, new Date());
+                else if (exists(copyPath(name)) && FS.isFile(FS.stat(copyPath(name)).mode)) FS.unlink(copyPath(name));
+                return "";
+            } catch (error) {
+                return problem(error);
+            }
+        },
+        store: async function(name, bytes) {
+            try {
+                if (!store) throw new Error("the page has no save store");
+                await store.write(name, bytes);
+                changed("saved");
+                return "";
+            } catch (error) {
+                return problem(error);
+            }
+        },
+        unstore: async function(name) {
+            try {
+                if (!store) throw new Error("the page has no save store");
+                await store.remove(name);
+                changed("deleted");
+                return "";
+            } catch (error) {
+                return problem(error);
+            }
         },
     };
-    Module.vuskSaveFiles = files;
-    var page = globalThis.vuskPage;
-    if (page && page.hostReady) page.hostReady(files);
+});
+
+// Each waits for storage's answer (the store gives up on one that does not
+// come) and says what went wrong in the console: 1 when storage answered.
+EM_ASYNC_JS(int, vusk_refresh_save_folder, (), {
+    var error = await Module.vuskSaves.refreshFolder();
+    if (error) console.warn("The save files could not be read from storage: " + error);
     return error ? 0 : 1;
 });
 
-EM_ASYNC_JS(int, vusk_persist_save_folder, (), {
-    var error = await Module.vuskSyncSaveFolder(false);
-    var page = globalThis.vuskPage;
-    if (error) {
-        console.warn("The save folder could not be written to storage: " + error);
-    } else if (page && page.saveFolderChanged) {
-        page.saveFolderChanged();
-    }
+EM_ASYNC_JS(int, vusk_refresh_save_file, (const char* nameUtf8), {
+    var name = UTF8ToString(nameUtf8);
+    var error = await Module.vuskSaves.refreshFile(name);
+    if (error) console.warn(name + " could not be read from storage: " + error);
     return error ? 0 : 1;
 });
+
+EM_ASYNC_JS(int, vusk_store_save_file, (const char* nameUtf8, const char* bytes, int size), {
+    var name = UTF8ToString(nameUtf8);
+    var error = await Module.vuskSaves.store(name, HEAPU8.slice(bytes, bytes + size));
+    if (error) console.warn(name + " could not be written to storage: " + error);
+    return error ? 0 : 1;
+});
+
+EM_ASYNC_JS(int, vusk_unstore_save_file, (const char* nameUtf8), {
+    var name = UTF8ToString(nameUtf8);
+    var error = await Module.vuskSaves.unstore(name);
+    if (error) console.warn(name + " could not be deleted from storage: " + error);
+    return error ? 0 : 1;
+});
+
+EM_JS(void, vusk_host_ready, (int storageAnswered), {
+    var page = globalThis.vuskPage;
+    if (page && page.hostReady) page.hostReady({ storageAnswered: !!storageAnswered });
+});
+
+QString& SaveFolder() {
+    static QString folder;
+    return folder;
+}
+
+// The name of the file at `path` within the save folder, where storage keeps
+// it; nothing for a file elsewhere, which lives in memory alone.
+std::optional<QByteArray> NameInSaveFolder(const QString& path) {
+    const QString name = QDir(SaveFolder()).relativeFilePath(QFileInfo(path).absoluteFilePath());
+    if (name.isEmpty() || name == u"." || name == u".." || name.startsWith(QStringLiteral("../")) ||
+        QDir::isAbsolutePath(name))
+        return std::nullopt;
+    return name.toUtf8();
+}
 
 EM_JS(void, vusk_game_ended, (), {
     var page = globalThis.vuskPage;
@@ -140,11 +216,11 @@ void PrepareHost() {
     font.setFamilies({QStringLiteral("Vusk Sans")});
     QApplication::setFont(font);
 
-    vusk_define_folder_sync();
-    const QString folder = QDir::homePath() + QStringLiteral("/Saved games");
-    vusk_mount_save_folder(folder.toUtf8().constData());
+    SaveFolder() = QDir::homePath() + QStringLiteral("/Saved games");
+    vusk_define_save_folder(SaveFolder().toUtf8().constData());
+    vusk_host_ready(vusk_refresh_save_folder());
     // The Save and Load dialogs open in the working folder.
-    QDir::setCurrent(folder);
+    QDir::setCurrent(SaveFolder());
 }
 
 void ShowMainWindow(QWidget& window) {
@@ -164,7 +240,21 @@ void ShowMainWindow(QWidget& window) {
     qApp->installEventFilter(new NoContextMenus(&window));
 }
 
-bool PersistSaveFolder() { return vusk_persist_save_folder() != 0; }
+void RefreshSaveFolder() { vusk_refresh_save_folder(); }
+
+void RefreshSaveFile(const QString& path) {
+    if (const auto name = NameInSaveFolder(path)) vusk_refresh_save_file(name->constData());
+}
+
+bool StoreSaveFile(const QString& path, const std::string& bytes) {
+    const auto name = NameInSaveFolder(path);
+    return !name || vusk_store_save_file(name->constData(), bytes.data(), static_cast<int>(bytes.size())) != 0;
+}
+
+bool UnstoreSaveFile(const QString& path) {
+    const auto name = NameInSaveFolder(path);
+    return !name || vusk_unstore_save_file(name->constData()) != 0;
+}
 
 void GameEnded() { vusk_game_ended(); }
 

@@ -133,6 +133,7 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
         const bool nest = DialogsCanNest();
         QString proposedName = fileName_;
         while (true) {
+            RefreshSaveFolder();
             QFileDialog dialog(parent);
             dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
             dialog.setFileMode(mode == Mode::Save || !nest ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -147,6 +148,7 @@ bool SaveLoadDialog::Show(Mode mode, QWidget* parent) {
             }
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) break;
             chosen = dialog.selectedFiles().constFirst();
+            RefreshSaveFile(*chosen);
             if (nest || mode != Mode::Save || !QFileInfo::exists(*chosen)) break;
             // The question the dialog would have asked, in its words.
             const QString question = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
