@@ -158,28 +158,39 @@ out=dist/$name
 echo "== Packing into $out/"
 rm -rf "$out" "$out.zip"
 mkdir -p "$out"
-# The game and Qt's loader; the page, its scripts and the font's licence from web/; the
-# icons the page names.
+# The game and Qt's loader; the page, its scripts, its manifest and the font's licence from
+# web/; the icons the page and the manifest name.
 cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/qtloader.js" "$out/"
 if [ -f web/index.html ]; then
     cp -r web/. "$out/"
 else
     cp "$build/vusk-sandwich.html" "$out/index.html"    # Qt's own page, until ours exists
 fi
-for icon in $(grep -o 'icons/[0-9x]*/vusk-sandwich\.png' "$out/index.html" | sort -u); do
+for icon in $(grep -oh 'icons/[0-9x]*/vusk-sandwich\.png' "$out/index.html" "$out"/*.webmanifest | sort -u); do
     mkdir -p "$out/$(dirname "$icon")"
     cp "resources/$icon" "$out/$icon"
 done
 cp LICENSES/GPL-3.0-or-later.txt "$out/"
+# The page's progress bar, the service worker's list of files and its version, and the
+# precompressed twins (NAME.br, NAME.gz) that hosts can serve in place of compressing.
+node scripts/web-pack.js "$out"
 (cd dist && zip -qr -9 "$name.zip" "$name")
+# Each file as it is, gzipped, and as a host that serves the twins sends it (its .br, or the
+# file itself where it has none: the images).
 total=0
 total_gz=0
+total_br=0
+twins=0
 for f in $(find "$out" -type f | sort); do
+    case "$f" in *.br|*.gz) [ -f "${f%.*}" ] && { twins=$((twins + $(stat -c %s "$f"))); continue; } ;; esac
     size=$(stat -c %s "$f")
     gz=$(gzip -9c "$f" | wc -c)
+    br=$size
+    [ -f "$f.br" ] && br=$(stat -c %s "$f.br")
     total=$((total + size))
     total_gz=$((total_gz + gz))
-    printf '%10d bytes %10d gzipped  %s\n' "$size" "$gz" "${f#"$out"/}"
+    total_br=$((total_br + br))
+    printf '%10d bytes %10d gzipped %10d brotli  %s\n' "$size" "$gz" "$br" "${f#"$out"/}"
 done
-printf '%10d bytes %10d gzipped  in all; %s.zip: %d bytes\n' "$total" "$total_gz" "$out" \
-    "$(stat -c %s "$out.zip")"
+printf '%10d bytes %10d gzipped %10d brotli  in all, and %d bytes of twins; %s.zip: %d bytes\n' \
+    "$total" "$total_gz" "$total_br" "$twins" "$out" "$(stat -c %s "$out.zip")"
