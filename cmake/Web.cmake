@@ -78,11 +78,12 @@ file(WRITE ${CMAKE_BINARY_DIR}/asyncify-remove.json "[\"${vusk_asyncify_remove_j
 add_link_options("$<${vusk_game}:-sASYNCIFY_REMOVE=@${CMAKE_BINARY_DIR}/asyncify-remove.json>")
 
 # main() returns to the browser by a throw of "unwind" that nothing catches when the program
-# was resumed by asyncify: cmake/web-unwind.js catches it there, as Emscripten does where it
-# calls the program itself, so that no error shows in the console at every start.
-set(vusk_web_unwind "${CMAKE_CURRENT_LIST_DIR}/web-unwind.js")
-add_link_options("$<${vusk_game}:--post-js=${vusk_web_unwind}>")
-cmake_language(DEFER CALL set_property TARGET vusk-sandwich APPEND PROPERTY LINK_DEPENDS "${vusk_web_unwind}")
+# was resumed by asyncify, and Qt's clipboard drops a promise that WebKit rejects:
+# cmake/web-post.js catches both where they arise, so that no error shows in the console at
+# every start.
+set(vusk_web_post "${CMAKE_CURRENT_LIST_DIR}/web-post.js")
+add_link_options("$<${vusk_game}:--post-js=${vusk_web_post}>")
+cmake_language(DEFER CALL set_property TARGET vusk-sandwich APPEND PROPERTY LINK_DEPENDS "${vusk_web_post}")
 
 # The tests run under node (scripts/wasm-test.js): they hand their exit status to it and
 # read and write the machine's own files. The game never ends its runtime, the page

@@ -1,15 +1,17 @@
 // SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Linked into the game's JavaScript after Emscripten's runtime (--post-js, cmake/Web.cmake).
-//
+// Linked into the game's JavaScript after Emscripten's runtime (--post-js, cmake/Web.cmake),
+// and run before main(): two places where the runtime and Qt leave a promise or a throw
+// that nothing catches, which the console shows as an error at every start.
+
 // main() leaves to the browser with the game still running: Qt starts its event loop and
 // Emscripten returns to the browser by throwing the string "unwind", which Emscripten
 // catches wherever it called the program itself. When the program was suspended first (the
-// save folder is read from the browser's storage before the window opens, and every dialog
+// save files are read from the browser's storage before the window opens, and every dialog
 // suspends it), it is resumed from a promise or a timer of asyncify, which catches nothing:
-// the throw ends there as an uncaught "unwind" in the console. The resumption is given the
-// same handling as Emscripten's own calls into the program: "unwind" is the program
-// returning to the browser and ends there; anything else goes on as it was thrown.
+// the throw ends there as an uncaught "unwind". The resumption is given the same handling
+// as Emscripten's own calls into the program: "unwind" is the program returning to the
+// browser and ends there; anything else goes on as it was thrown.
 if (typeof Asyncify === "object" && Asyncify.handleSleep) {
   (function () {
     var handleSleep = Asyncify.handleSleep;
@@ -23,6 +25,26 @@ if (typeof Asyncify === "object" && Asyncify.handleSleep) {
           }
         });
       });
+    };
+  })();
+}
+
+// Qt's clipboard asks the browser about the clipboard permissions when the program starts
+// and drops the answers (qwasmclipboard.cpp). A browser that knows no such permission
+// (WebKit) answers with a refusal, which, with nobody waiting for it, shows as an unhandled
+// rejection. Those two answers, and only those, are taken here; whoever else asks gets the
+// browser's answer as it is.
+if (typeof navigator === "object" && navigator.permissions && navigator.permissions.query) {
+  (function () {
+    var permissions = navigator.permissions;
+    var query = permissions.query;
+    permissions.query = function (descriptor) {
+      var answer = query.apply(this, arguments);
+      if (descriptor && (descriptor.name === "clipboard-read" || descriptor.name === "clipboard-write") &&
+          answer && typeof answer.catch === "function") {
+        answer.catch(function () {});
+      }
+      return answer;
     };
   })();
 }
