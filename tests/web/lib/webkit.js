@@ -166,7 +166,7 @@ class WebKitBrowser {
           "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation"] },
         })
         .build();
-      await driver.manage().setTimeouts({ script: 300000, pageLoad: 120000 });
+      await driver.manage().setTimeouts({ script: 120000, pageLoad: 120000 });
       const browser = new WebKitBrowser(engine, driver, child, { downloads, shots, scenario });
       await browser.fitViewport();
       return browser;
@@ -187,7 +187,7 @@ class WebKitBrowser {
     this.current = null;
   }
 
-  // The window sized so that its page is as large as the other engines' viewport.
+  // The current window sized so that its page is as large as the other engines' viewport.
   async fitViewport() {
     const inner = () => this.driver.executeScript(() => [innerWidth, innerHeight]);
     const window = this.driver.manage().window();
@@ -207,8 +207,12 @@ class WebKitBrowser {
     if (this.tabs.length === 0) {
       handle = await this.driver.getWindowHandle();
     } else {
-      await this.driver.switchTo().newWindow("tab");
+      // A window of its own: MiniBrowser opens a new tab behind the one it shows, where the
+      // page is hidden (its timers slowed, nothing drawn), and WebDriver has no way to bring
+      // a tab to the front. Windows under Xvfb all show.
+      await this.driver.switchTo().newWindow("window");
       handle = await this.driver.getWindowHandle();
+      await this.fitViewport();
     }
     this.current = handle;
     const tab = new WebKitTab(this, this.tabs.length + 1, handle);
