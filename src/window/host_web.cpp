@@ -146,6 +146,56 @@ EM_JS(void, vusk_host_ready, (int storageAnswered), {
     if (page && page.hostReady) page.hostReady({ storageAnswered: !!storageAnswered });
 });
 
+// While the game waits for storage's answer, the program is suspended back to
+// the browser, which hands it the player's input all the same, each event in a
+// call of its own. An event that opened a box then (a key on a Purchase button
+// with too little vusk, say) would suspend the program a second time over the
+// first, and the page would hang. So input that comes while storage is being
+// waited for is dropped: a wait is a few milliseconds, or a few hundred on a
+// slow disk.
+bool& WaitingForStorage() {
+    static bool waiting = false;
+    return waiting;
+}
+
+class NoInputWhileWaiting : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!WaitingForStorage()) return false;
+        switch (event->type()) {
+            case QEvent::ShortcutOverride:
+                event->accept();  // no shortcut either
+                return true;
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::ContextMenu:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+// Calls one of the waits above with input held off.
+template <typename Wait>
+int WaitForStorage(Wait wait) {
+    const bool outer = !WaitingForStorage();
+    WaitingForStorage() = true;
+    const int answered = wait();
+    if (outer) WaitingForStorage() = false;
+    return answered;
+}
+
 QString& SaveFolder() {
     static QString folder;
     return folder;
@@ -218,7 +268,8 @@ void PrepareHost() {
 
     SaveFolder() = QDir::homePath() + QStringLiteral("/Saved games");
     vusk_define_save_folder(SaveFolder().toUtf8().constData());
-    vusk_host_ready(vusk_refresh_save_folder());
+    qApp->installEventFilter(new NoInputWhileWaiting(qApp));
+    vusk_host_ready(WaitForStorage(vusk_refresh_save_folder));
     // The Save and Load dialogs open in the working folder.
     QDir::setCurrent(SaveFolder());
 }
@@ -240,20 +291,23 @@ void ShowMainWindow(QWidget& window) {
     qApp->installEventFilter(new NoContextMenus(&window));
 }
 
-void RefreshSaveFolder() { vusk_refresh_save_folder(); }
+void RefreshSaveFolder() { WaitForStorage(vusk_refresh_save_folder); }
 
 void RefreshSaveFile(const QString& path) {
-    if (const auto name = NameInSaveFolder(path)) vusk_refresh_save_file(name->constData());
+    if (const auto name = NameInSaveFolder(path))
+        WaitForStorage([&] { return vusk_refresh_save_file(name->constData()); });
 }
 
 bool StoreSaveFile(const QString& path, const std::string& bytes) {
     const auto name = NameInSaveFolder(path);
-    return !name || vusk_store_save_file(name->constData(), bytes.data(), static_cast<int>(bytes.size())) != 0;
+    return !name || WaitForStorage([&] {
+               return vusk_store_save_file(name->constData(), bytes.data(), static_cast<int>(bytes.size()));
+           }) != 0;
 }
 
 bool UnstoreSaveFile(const QString& path) {
     const auto name = NameInSaveFolder(path);
-    return !name || vusk_unstore_save_file(name->constData()) != 0;
+    return !name || WaitForStorage([&] { return vusk_unstore_save_file(name->constData()); }) != 0;
 }
 
 void GameEnded() { vusk_game_ended(); }

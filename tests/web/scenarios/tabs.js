@@ -126,17 +126,44 @@ async function run(t) {
   t.check("a burst of saves of one name from two tabs leaves one of them whole",
           burst !== null && games.includes(burst.toString("latin1")), String(burst && burst.length));
 
+  // Keys that come while the game waits for storage's answer: Ctrl+L waits for the save
+  // files to be read, made slow here, and a Ctrl+S pressed meanwhile would open a second
+  // dialog over that wait and hang the page. The game drops such keys, and plays on.
+  await a.focus();
+  await a.evaluate(() => {
+    const read = VuskSaveStore.prototype.read;
+    VuskSaveStore.prototype.read = async function (...args) {
+      await new Promise((resolve) => setTimeout(resolve, 400));
+      return read.apply(this, args);
+    };
+    window.restoreRead = () => { VuskSaveStore.prototype.read = read; };
+  });
+  await a.press("l", { ctrl: true });
+  await a.press("s", { ctrl: true });
+  await a.press("Enter");
+  const answering = async () => (await Promise.race([a.evaluate(() => true), sleep(10000).then(() => false)]));
+  await game.waitForBox(a);
+  await a.screenshot("4-keys-while-waiting");
+  t.check("keys pressed while storage answers do not hang the page", await answering());
+  await a.evaluate(() => restoreRead());
+  await game.key(a, "Escape");
+  await game.waitForNoBox(a);
+  await game.saveThroughDialog(a, "after_wait");
+  t.check("the game saves after keys pressed while storage answered", await game.waitForSave(a, "after_wait.txt"));
+  await game.waitForBox(a);
+  await game.key(a, "Enter");
+
   // The end of the first tab's game: its erase button deletes its own file, and every
   // other tab's save stays.
   await ender.focus();
   await sleep(Math.max(0, ENDING_MS + 1500 - (Date.now() - endingStarted)));
-  await ender.screenshot("4-ending");
+  await ender.screenshot("5-ending");
   await game.key(ender, " ");  // the erase button has the focus
   const ended = await ender.waitFor(() => document.getElementById("notice-title").textContent === "The game has ended", 15);
   t.check("the erase button ends the game", !!ended);
   const left = await game.saveNames(fresh);
   t.check("the erase button deletes its own file alone",
-          !left.includes("ufo_game.txt") && ["vusk_save.txt", "other.txt", "after_gone.txt", "burst.txt"].every((n) => left.includes(n)),
+          !left.includes("ufo_game.txt") && ["vusk_save.txt", "other.txt", "after_gone.txt", "burst.txt", "after_wait.txt"].every((n) => left.includes(n)),
           String(left));
 
   // What the browser said about keeping the files, after the saves asked it.
