@@ -6,7 +6,7 @@
 // (its "devtools" throttling: 1.6 Mbit/s down less 10 %, 150 ms round trips as 562.5 ms a
 // request, the processor 4 times slower, a 412 x 823 screen at 1.75).
 //
-//   cd bench && npm ci && node web_load.js [RUNS] [--dist DIR] [--modes br,gzip,plain]
+//   cd bench && npm ci && node web_load.js [RUNS] [--dist DIR] [--modes br,gzip,plain] [--cpu N]
 //
 // The package is served by scripts/serve-web.js on 127.0.0.1, in each mode asked for:
 //   br     a host that serves the precompressed twins (.br to Chromium);
@@ -17,7 +17,9 @@
 // sent by then. In the first mode, with the same profile: the service worker's own fetches
 // after the first visit, a repeat visit (from the worker), a repeat visit that bypasses the
 // worker (the browser's HTTP cache alone, as before there was a worker) and a visit with the
-// server stopped. Prints each run and the medians. Not run in CI.
+// server stopped. --cpu N slows the processor N times instead of 4 (1: not at all), to tell
+// what the processor costs from what the connection does. Prints each run and the medians.
+// Not run in CI.
 "use strict";
 
 const fs = require("fs");
@@ -37,7 +39,7 @@ const kNetwork = {
   downloadThroughput: Math.floor((1.6 * 1024 * 0.9 * 1024) / 8),
   uploadThroughput: Math.floor((750 * 0.9 * 1024) / 8),
 };
-const kCpuSlowdown = 4;
+let cpuSlowdown = 4;
 const kScreen = { width: 412, height: 823, deviceScaleFactor: 1.75, mobile: true };
 
 // No sandbox as root, no connections out, WebGL on SwiftShader since there is no GPU.
@@ -112,7 +114,7 @@ async function runOnce(folder, mode, run, full, out) {
     const cdp = await page.createCDPSession();
     await cdp.send("Network.enable");
     await cdp.send("Network.emulateNetworkConditions", kNetwork);
-    await cdp.send("Emulation.setCPUThrottlingRate", { rate: kCpuSlowdown });
+    await cdp.send("Emulation.setCPUThrottlingRate", { rate: cpuSlowdown });
     await page.setViewport({ ...kScreen, hasTouch: true, isMobile: true });
 
     const sent = () => server.stats.bytes;
@@ -164,9 +166,10 @@ async function main() {
   for (let i = 0; i < args.length; i++) {
     if (args[i] === "--dist") folder = args[++i];
     else if (args[i] === "--modes") modes = args[++i].split(",");
+    else if (args[i] === "--cpu") cpuSlowdown = Number(args[++i]);
     else if (/^\d+$/.test(args[i])) runs = Number(args[i]);
     else {
-      console.error("usage: web_load.js [RUNS] [--dist DIR] [--modes br,gzip,plain]");
+      console.error("usage: web_load.js [RUNS] [--dist DIR] [--modes br,gzip,plain] [--cpu N]");
       process.exit(2);
     }
   }
@@ -177,7 +180,7 @@ async function main() {
   }
   const out = path.join(kRoot, "build-web-host", "web-load");
   fs.mkdirSync(out, { recursive: true });
-  console.log(`${folder}, ${runs} runs a mode; screenshots in ${out}`);
+  console.log(`${folder}, ${runs} runs a mode, the processor ${cpuSlowdown} times slower; screenshots in ${out}`);
   const results = [];
   for (const [index, mode] of modes.entries()) {
     for (let run = 1; run <= runs; run++) {
