@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program in a web page (Emscripten). Its files live in the page's
 // memory and are gone with it. The save files are kept in the browser's
 // IndexedDB storage by the page's save store (web/save-store.js), one record
