@@ -9,11 +9,20 @@
 // catches wherever it called the program itself. When the program was suspended first (the
 // save files are read from the browser's storage before the window opens, and every dialog
 // suspends it), it is resumed from a promise or a timer of asyncify, which catches nothing:
-// the throw ends there as an uncaught "unwind". The resumption is given the same handling
-// as Emscripten's own calls into the program: "unwind" is the program returning to the
-// browser and ends there; anything else goes on as it was thrown.
-if (typeof Asyncify === "object" && Asyncify.handleSleep) {
+// the throw ends there as an uncaught "unwind". And a call into the program that comes while
+// it is suspended (Firefox tells Qt that the window has the focus while the save files are
+// being read) is taken by embind for one that suspended, and handed a promise that ends with
+// the resumed program, which the browser's event drops: "unwind" then rejects it. Both are
+// given the same handling as Emscripten's own calls into the program: "unwind" is the
+// program returning to the browser and ends there; anything else goes on as it was thrown.
+if (typeof Asyncify === "object" && Asyncify.handleSleep && Asyncify.whenDone) {
   (function () {
+    var whenDone = Asyncify.whenDone;
+    Asyncify.whenDone = function () {
+      return whenDone.apply(this, arguments).catch(function (e) {
+        if (e !== "unwind") throw e;
+      });
+    };
     var handleSleep = Asyncify.handleSleep;
     Asyncify.handleSleep = function (startAsync) {
       return handleSleep(function (wakeUp) {
