@@ -151,6 +151,7 @@ async function runScenario(scenario, engine, { server, args, display, tally }) {
     return !!ok;
   };
   let browser = null;
+  const started = Date.now();
   try {
     browser = await launcher(engine).launch(engine, { work, profile, downloads, display, shots, scenario: scenario.name });
     const t = {
@@ -175,6 +176,7 @@ async function runScenario(scenario, engine, { server, args, display, tally }) {
     await withTimeout(browser.close(), 60, "closing the browser").catch((e) => say("closing the browser: " + e.message));
   }
   fs.rmSync(work, { recursive: true, force: true });
+  say(`${scenario.name} took ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
 
 async function main() {
