@@ -55,6 +55,10 @@
 //                                       downloads when the async trigger() runs, or null
 //   screenshot(name)                    OUT/ENGINE/SCENARIO-NAME.png; its path
 //   focus()                             brings the tab to the front
+//   In Chromium and Firefox the tabs are tabs of one window: the one in front shows, the
+//   others are hidden, as browsers run them (timers slowed, nothing drawn). press, type,
+//   click, tap and screenshot bring their tab to the front first, as a player looks at the
+//   tab they use. In WebKit each tab after the first is a window of its own, and all show.
 //   errors(), consoleLines()            the page's uncaught exceptions and unhandled
 //                                       rejections, and what it logged ("warn: text"), so
 //                                       far, over all the pages the tab showed

@@ -43,9 +43,19 @@ class PuppeteerTab extends TabBase {
   async navigate(url) { await this.page.goto(url, { waitUntil: "load", timeout: 120000 }); }
   async refresh() { await this.page.reload({ waitUntil: "load", timeout: 120000 }); }
   evaluate(fn, ...args) { return this.page.evaluate(fn, ...args); }
-  async focus() { await this.page.bringToFront(); }
+  async focus() {
+    await this.page.bringToFront();
+    this.browser.front = this;
+  }
+
+  // A player looks at the tab they type into: input brings its tab to the front. A tab
+  // behind another is hidden, as the browsers run one (slowed timers, nothing drawn).
+  async front() {
+    if (this.browser.front !== this) await this.focus();
+  }
 
   async press(key, { ctrl = false, alt = false, shift = false } = {}) {
+    await this.front();
     const k = this.page.keyboard;
     const held = [ctrl && "Control", alt && "Alt", shift && "Shift"].filter(Boolean);
     for (const m of held) await k.down(m);
@@ -53,7 +63,10 @@ class PuppeteerTab extends TabBase {
     for (const m of held.reverse()) await k.up(m);
   }
 
-  async click(x, y) { await this.page.mouse.click(x, y); }
+  async click(x, y) {
+    await this.front();
+    await this.page.mouse.click(x, y);
+  }
 
   async upload(selector, file) {
     const input = await this.page.$(selector);
@@ -82,10 +95,15 @@ class PuppeteerTab extends TabBase {
     return null;
   }
 
-  async capture(file) { await this.page.screenshot({ path: file }); }
+  // What the player sees of the tab, in front.
+  async capture(file) {
+    await this.front();
+    await this.page.screenshot({ path: file });
+  }
 
   async tap(x, y) {
     if (!this.phone) return super.tap();
+    await this.front();
     await this.page.touchscreen.tap(x, y);
   }
 
@@ -138,6 +156,7 @@ class PuppeteerBrowser {
     this.shots = shots;
     this.scenario = scenario;
     this.tabs = [];
+    this.front = null;  // the tab in front
   }
 
   async version() { return this.browser.version(); }
@@ -161,6 +180,7 @@ class PuppeteerBrowser {
       await page.setViewport(VIEWPORT);
     }
     this.tabs.push(tab);
+    this.front = tab;  // a new tab opens in front of the others
     return tab;
   }
 
