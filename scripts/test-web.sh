@@ -8,8 +8,15 @@
 # was installed from another lock file), and passes its arguments on.
 #
 #   scripts/test-web.sh [--dist DIR] [--engine chromium|firefox|webkit]... [--scenario NAME]...
+#   scripts/test-web.sh --prepare
+#
+# The unit tests of the page's scripts and the packing step (tests/web/unit/, node's test
+# runner) run first. --prepare stops after them: everything is installed and built then
+# that the browser runs need but the web package itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+prepare=false
+[ "${1:-}" = --prepare ] && { prepare=true; shift; }
 . scripts/deps.sh
 vusk_need chromium firefox-esr webkit2gtk-driver xvfb nodejs "${VUSK_BUILD_PACKAGES[@]}"
 # A node from elsewhere brings its own npm, which Debian's npm package would conflict with.
@@ -27,4 +34,6 @@ if [ "$(cat tests/web/node_modules/.vusk-lock 2>/dev/null)" != "$lock" ]; then
     echo "$lock" > tests/web/node_modules/.vusk-lock
     echo "npm ci in tests/web: $((SECONDS - started)) s"
 fi
+node --test tests/web/unit/
+$prepare && exit 0
 exec node tests/web/run.js "$@"
