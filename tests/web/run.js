@@ -5,7 +5,7 @@
 // The web package played in real browsers: Chromium, Firefox and WebKit.
 //
 //   node tests/web/run.js [--dist DIR] [--engine chromium|firefox|webkit]...
-//                         [--scenario NAME]... [--out DIR] [--rewrite PROGRAM]
+//                         [--scenario NAME]... [--out DIR] [--rewrite PROGRAM] [--jobs N]
 //
 // Serves DIR (default: the newest dist/vusk-sandwich-*-web) on 127.0.0.1 and runs every
 // scenario of scenarios/ (or those named) in every engine (or those named), each scenario in
@@ -13,7 +13,8 @@
 // prefixed with the engine, then "ENGINE: N passed, N failed" for each engine and
 // "N passed, N failed" on the last line; exits 1 when any check failed. Screenshots go to
 // OUT/ENGINE/ (OUT defaults to build-web-host/web-test). Firefox and WebKit need a display:
-// where DISPLAY names none, Xvfb is started for them. `npm ci` in tests/web first.
+// where DISPLAY names none, Xvfb is started for them. --jobs N runs N engines at once (each
+// with a server and a display of its own; default 1). `npm ci` in tests/web first.
 //
 // Writing a scenario
 // ------------------
@@ -87,13 +88,13 @@ const SCENARIO_MINUTES = 15;
 function usage(message) {
   if (message) console.error(message);
   console.error("usage: node tests/web/run.js [--dist DIR] [--engine chromium|firefox|webkit]... " +
-                "[--scenario NAME]... [--out DIR] [--rewrite PROGRAM]");
+                "[--scenario NAME]... [--out DIR] [--rewrite PROGRAM] [--jobs N]");
   process.exit(2);
 }
 
 function parseArgs(argv) {
   const args = {
-    dist: null, engines: [], scenarios: [],
+    dist: null, engines: [], scenarios: [], jobs: 1,
     out: path.join(ROOT, "build-web-host", "web-test"),
     rewrite: path.join(ROOT, "build-web-host", "vusk-save-rewrite"),
   };
@@ -106,11 +107,13 @@ function parseArgs(argv) {
       case "--scenario": args.scenarios.push(value()); break;
       case "--out": args.out = path.resolve(value()); break;
       case "--rewrite": args.rewrite = path.resolve(value()); break;
+      case "--jobs": args.jobs = Number(value()); break;
       case "--help": case "-h": usage(); break;
       default: usage("unknown argument " + argv[i]);
     }
   }
   for (const e of args.engines) if (!ENGINES.includes(e)) usage("no engine " + e);
+  if (!(Number.isInteger(args.jobs) && args.jobs >= 1)) usage("--jobs takes a number, 1 or more");
   if (args.engines.length === 0) args.engines = ENGINES;
   return args;
 }
@@ -195,16 +198,17 @@ async function main() {
   if (!fs.existsSync(args.rewrite)) refuse(`No ${args.rewrite}: build it with cmake --build build-web-host --target vusk-save-rewrite`);
   const scenarios = loadScenarios(args.scenarios);
 
-  const server = await new Server(dist).start();
-  let xvfb = null;
-  let display = process.env.DISPLAY || null;
-  const tallies = new Map();
-  try {
-    for (const engine of args.engines) {
-      const tally = new Tally();
-      tallies.set(engine, tally);
-      fs.rmSync(path.join(args.out, engine), { recursive: true, force: true });
-      fs.mkdirSync(path.join(args.out, engine), { recursive: true });
+  const tallies = new Map(args.engines.map((engine) => [engine, new Tally()]));
+  // Each engine has a server of its own (a scenario may stop it) and, where it needs a
+  // display and none is given, an Xvfb of its own, so that engines can run side by side.
+  const runEngine = async (engine) => {
+    const tally = tallies.get(engine);
+    fs.rmSync(path.join(args.out, engine), { recursive: true, force: true });
+    fs.mkdirSync(path.join(args.out, engine), { recursive: true });
+    const server = await new Server(dist, { inject: engine === "webkit" }).start();
+    let xvfb = null;
+    let display = process.env.DISPLAY || null;
+    try {
       if (NEEDS_DISPLAY.has(engine) && !display) {
         xvfb = await startXvfb();
         display = xvfb.display;
@@ -215,17 +219,18 @@ async function main() {
           console.log(`${engine}: ${scenario.name} runs in ${scenario.engines.join(", ")} only`);
           continue;
         }
-        // The server may have been stopped by the scenario before.
-        await server.start();
-        server.inject = engine === "webkit";
+        await server.start();  // the scenario before may have stopped it
         await runScenario(scenario, engine, { server, args, display, tally });
       }
       console.log(`${engine}: ran in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+    } finally {
+      await server.stop();
+      if (xvfb) await xvfb.stop();
     }
-  } finally {
-    await server.stop();
-    if (xvfb) xvfb.stop();
-  }
+  };
+  const queue = [...args.engines];
+  const worker = async () => { while (queue.length) await runEngine(queue.shift()); };
+  await Promise.all(Array.from({ length: Math.min(args.jobs, queue.length) }, worker));
   console.log("screenshots in " + args.out);
   let passed = 0;
   let failed = 0;

@@ -8,9 +8,9 @@
 const fs = require("fs");
 const net = require("net");
 const path = require("path");
-const { spawn } = require("child_process");
 const { Builder, By, Key, Origin } = require("selenium-webdriver");
-const { TabBase, sleep } = require("./tab");
+const { TabBase, sleep, withTimeout } = require("./tab");
+const children = require("./children");
 const { VIEWPORT } = require("./puppeteer");
 const { COLLECTOR } = require("./server");
 
@@ -151,7 +151,7 @@ class WebKitBrowser {
   static async launch(engine, { work, display, downloads, shots, scenario }) {
     const port = await freePort();
     const log = fs.openSync(path.join(work, "webkitwebdriver.log"), "w");
-    const child = spawn(DRIVER, [`--port=${port}`, "--host=127.0.0.1"], {
+    const child = children.start(DRIVER, [`--port=${port}`, "--host=127.0.0.1"], {
       stdio: ["ignore", log, log],
       env: { ...process.env, DISPLAY: display },
     });
@@ -171,7 +171,7 @@ class WebKitBrowser {
       await browser.fitViewport();
       return browser;
     } catch (e) {
-      child.kill();
+      await children.stop(child);
       throw e;
     }
   }
@@ -220,12 +220,11 @@ class WebKitBrowser {
     return tab;
   }
 
+  // The session ends, and then the driver with MiniBrowser and its processes, whatever
+  // state the session was in.
   async close() {
-    try {
-      await this.driver.quit();
-    } catch (e) { /* the browser is gone already */ }
-    this.child.kill();
-    await new Promise((resolve) => (this.child.exitCode !== null ? resolve() : this.child.once("exit", resolve)));
+    await withTimeout(this.driver.quit(), 20, "ending the WebDriver session").catch(() => {});
+    await children.stop(this.child);
   }
 }
 

@@ -6,10 +6,10 @@
 // free display number, which it picks itself.
 "use strict";
 
-const { spawn } = require("child_process");
+const children = require("./children");
 
 async function startXvfb() {
-  const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+  const xvfb = children.start("Xvfb", ["-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
                      { stdio: ["ignore", "ignore", "pipe", "pipe"] });
   let stderr = "";
   xvfb.stderr.on("data", (d) => { stderr += d; });
@@ -25,7 +25,7 @@ async function startXvfb() {
   });
   return {
     display,
-    stop() { if (xvfb.exitCode === null) xvfb.kill(); },
+    stop() { return children.stop(xvfb); },
   };
 }
 
