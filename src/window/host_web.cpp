@@ -10,6 +10,7 @@
 // game (web/index.html) is told, through globalThis.vuskPage, when the game
 // is ready, when it changed a save file and when the game is over.
 #include "window/host.h"
+#include "window/screen_web.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -279,8 +280,10 @@ void PrepareHost() {
 void ShowMainWindow(QWidget& window) {
     // Qt for WebAssembly shows a main window full screen, over the whole
     // canvas, and a new window in the canvas's top left corner. The window
-    // keeps its designed size, with a title bar, and goes to the middle, and
+    // keeps its designed size (scaled down to fit a phone's screen first:
+    // screen_web.h), with a title bar, and goes to the middle, and
     // back there whenever the canvas changes size with the browser's window.
+    FitWindowToScreen(window);
     window.showNormal();
     auto centre = [&window] {
         const QRect screen = window.screen()->availableGeometry();
@@ -291,6 +294,7 @@ void ShowMainWindow(QWidget& window) {
     QObject::connect(window.screen(), &QScreen::availableGeometryChanged, &window, centre);
     qApp->installEventFilter(new Reactivator(window));
     qApp->installEventFilter(new NoContextMenus(&window));
+    KeepWindowsOnScreen(window);
 }
 
 void RefreshSaveFolder() { WaitForStorage(vusk_refresh_save_folder); }
