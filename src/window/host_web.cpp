@@ -58,15 +58,21 @@ EM_JS(void, vusk_define_save_folder, (const char* folderUtf8), {
         });
         return names;
     }
-    function problem(error) { return String((error && error.message) || error || "no storage"); }
     function changed(how) {
         var page = globalThis.vuskPage;
         if (page && page.saveFolderChanged) page.saveFolderChanged(how);
     }
+    // Runs work(store): a promise of "" once it is done, or of what went wrong.
+    function withStore(work) {
+        return (async function() {
+            if (!store) throw new Error("the page has no save store");
+            await work(store);
+            return "";
+        })().catch(function(error) { return String((error && error.message) || error); });
+    }
     Module.vuskSaves = {
-        refreshFolder: async function() {
-            try {
-                if (!store) throw new Error("the page has no save store");
+        refreshFolder: function() {
+            return withStore(async function(store) {
                 var files = await store.list();
                 var kept = {};
                 for (var i = 0; i < files.length; ++i) {
@@ -76,41 +82,26 @@ EM_JS(void, vusk_define_save_folder, (const char* folderUtf8), {
                     writeCopy(files[i].name, bytes, files[i].modified);
                 }
                 copiedFiles("").forEach(function(name) { if (!kept[name]) FS.unlink(copyPath(name)); });
-                return "";
-            } catch (error) {
-                return problem(error);
-            }
+            });
         },
-        refreshFile: async function(name) {
-            try {
-                if (!store) throw new Error("the page has no save store");
+        refreshFile: function(name) {
+            return withStore(async function(store) {
                 var bytes = await store.read(name);
                 if (bytes) writeCopy(name, bytes, new Date());
                 else if (exists(copyPath(name)) && FS.isFile(FS.stat(copyPath(name)).mode)) FS.unlink(copyPath(name));
-                return "";
-            } catch (error) {
-                return problem(error);
-            }
+            });
         },
-        store: async function(name, bytes) {
-            try {
-                if (!store) throw new Error("the page has no save store");
+        store: function(name, bytes) {
+            return withStore(async function(store) {
                 await store.write(name, bytes);
                 changed("saved");
-                return "";
-            } catch (error) {
-                return problem(error);
-            }
+            });
         },
-        unstore: async function(name) {
-            try {
-                if (!store) throw new Error("the page has no save store");
+        unstore: function(name) {
+            return withStore(async function(store) {
                 await store.remove(name);
                 changed("deleted");
-                return "";
-            } catch (error) {
-                return problem(error);
-            }
+            });
         },
     };
 });
