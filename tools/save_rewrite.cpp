@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a save file as the game does and writes it again to standard output
 // as this build writes that game. A file the game wrote comes out byte for
-// byte the same when both builds write the same digits; scripts/test-web.py
+// byte the same when both builds write the same digits; tests/web/scenarios/play.js
 // holds the browser build's save files against it.
 //
 //   vusk-save-rewrite FILE
