@@ -164,19 +164,6 @@ std::string ListWindows() {
     return json + "]";
 }
 
-// A touch at `x`, `y` of the canvas, in CSS pixels. Qt 6.4 for WebAssembly
-// hands a touch only to a window under it, and one beside every window to
-// none: an open menu would stay open, where a mouse press there closes it.
-// Such a touch closes the open menus here.
-void TouchedCanvas(double x, double y) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QPointF at = QPointF(x, y) + QHighDpi::toNativeGlobalPosition(QPointF(screen->geometry().topLeft()), screen);
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && OnCanvas(window->frameGeometry(), screen).contains(at)) return;
-    }
-    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-}
-
 double ScaleFactor() { return QHighDpiScaling::factor(QGuiApplication::primaryScreen()); }
 
 // Plain exports, not embind's: a call from the page that comes while the
@@ -194,21 +181,7 @@ EMSCRIPTEN_KEEPALIVE const char* vusk_list_windows() {
     return answer.c_str();
 }
 EMSCRIPTEN_KEEPALIVE double vusk_scale_factor() { return ScaleFactor(); }
-EMSCRIPTEN_KEEPALIVE void vusk_touched_canvas(double x, double y) { TouchedCanvas(x, y); }
 }
-
-// Every touch that starts on the canvas is told to TouchedCanvas too.
-EM_JS(void, vusk_watch_touches, (), {
-    var canvas = (Module.qtContainerElements || globalThis.qtContainerElements || [])[0] || document.querySelector("canvas");
-    if (!canvas) return;
-    canvas.addEventListener("touchstart", function(event) {
-        var r = canvas.getBoundingClientRect();
-        for (var i = 0; i < event.changedTouches.length; ++i) {
-            var touch = event.changedTouches[i];
-            Module["_vusk_touched_canvas"](touch.clientX - r.left, touch.clientY - r.top);
-        }
-    }, { capture: true, passive: true });
-});
 
 // The page's view of those, in CSS pixels of the page, where the page's
 // address asked for them (?testhooks) or the page did before the game
@@ -304,7 +277,6 @@ void FitWindowToScreen(QWidget& window) {
 
 void KeepWindowsOnScreen(QWidget& window) {
     qApp->installEventFilter(new OnScreen(window));
-    vusk_watch_touches();
     vusk_expose_test_hooks();
 }
 

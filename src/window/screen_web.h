@@ -15,9 +15,8 @@ namespace vusk {
 void FitWindowToScreen(QWidget& window);
 
 // From then on, each dialog and message box is made to fit the screen and
-// placed on it; a touch beside every window closes the open menus, as a
-// mouse press there does; and where the page's address asks for it
-// (?testhooks), the page can ask where a control is drawn.
+// placed on it; and where the page's address asks for it (?testhooks), the
+// page can ask where a control is drawn.
 void KeepWindowsOnScreen(QWidget& window);
 
 }  // namespace vusk
