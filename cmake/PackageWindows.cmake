@@ -66,8 +66,19 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   # The 64-bit game's installer is a 64-bit program too: it sees the real Program Files
-  # and the 64-bit registry, and it runs where 32-bit programs do not.
-  set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
+  # and the 64-bit registry, and it runs where 32-bit programs do not. makensis must meet
+  # the target before anything else in the script: named after InstallDir, where
+  # CPACK_NSIS_DEFINES would put it, the installer's $PROGRAMFILES64 is the 32-bit
+  # Program Files (x86). So CPack is given CMake's own script template with the target
+  # as its second line, after the comment that opens it (and carries its byte-order mark).
+  file(READ "${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in" _nsis_template)
+  string(FIND "${_nsis_template}" "\n" _first_line_end)
+  math(EXPR _first_line_end "${_first_line_end} + 1")
+  string(SUBSTRING "${_nsis_template}" 0 ${_first_line_end} _nsis_head)
+  string(SUBSTRING "${_nsis_template}" ${_first_line_end} -1 _nsis_rest)
+  file(WRITE "${PROJECT_BINARY_DIR}/nsis-template/NSIS.template.in"
+    "${_nsis_head}  Target amd64-unicode\n${_nsis_rest}")
+  list(APPEND CMAKE_MODULE_PATH "${PROJECT_BINARY_DIR}/nsis-template")
   # Earlier installers of this game were 32-bit programs, whose entries (Apps & features,
   # the install folder) live in the 32-bit view of the registry; their files were already
   # where this one puts its own. This install's entries replace them, so they go, or the

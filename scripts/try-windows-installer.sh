@@ -56,8 +56,10 @@ if [ -n "${VUSK_TRY_UNDER_X:-}" ]; then
         wine reg add 'HKLM\Software\vusk\Vusk sandwich' /ve /d "$instdir" /reg:32 /f >/dev/null
     fi
 
-    step "Installing silently: $(basename "$setup") /S /D=$instdir"
-    wine "$setup" /S "/D=$instdir" || fail "the installer exited with $?"
+    # Into the folder it proposes, as a player who only clicks Next gets it. (NSIS takes a
+    # /D=folder only unquoted, which Wine's command line of a folder with a space is not.)
+    step "Installing silently: $(basename "$setup") /S, into the folder it proposes"
+    wine "$setup" /S || fail "the installer exited with $?"
     wineserver -w
     if [ "$bits" = win64 ]; then
         ! wine reg query 'HKLM\Software\vusk' /reg:32 >/dev/null 2>&1 \
