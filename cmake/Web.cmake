@@ -85,6 +85,43 @@ set(vusk_web_post "${CMAKE_CURRENT_LIST_DIR}/web-post.js")
 add_link_options("$<${vusk_game}:--post-js=${vusk_web_post}>")
 cmake_language(DEFER CALL set_property TARGET vusk-sandwich APPEND PROPERTY LINK_DEPENDS "${vusk_web_post}")
 
+# The program comes in two parts, so that a first visit waits for the start screen only:
+# vusk-sandwich.wasm holds what the game runs from its start to playing in the main window
+# (the functions listed in web-start-functions.txt), vusk-sandwich.deferred.wasm the rest
+# (dialogs, message boxes, the ending), which the page fetches once the game shows
+# (web-split.js). Binaryen's wasm-split splits the linked program by its functions' names,
+# which the link keeps for it (--profiling-funcs) and the split leaves out. Built with
+# VUSK_WEB_PROFILE, the game records the functions it runs instead of being split
+# (tools/web-start-functions.sh makes the list from what it records).
+option(VUSK_WEB_PROFILE "Link the game to record the functions it runs, not split" OFF)
+set(vusk_start_functions "${CMAKE_CURRENT_LIST_DIR}/web-start-functions.txt")
+add_link_options("$<${vusk_game}:-sSPLIT_MODULE>" "$<${vusk_game}:--profiling-funcs>"
+                 "$<${vusk_game}:-Wno-experimental>"
+                 "$<${vusk_game}:--pre-js=${CMAKE_CURRENT_LIST_DIR}/web-split-pre.js>"
+                 "$<${vusk_game}:--post-js=${CMAKE_CURRENT_LIST_DIR}/web-split.js>")
+if(VUSK_WEB_PROFILE)
+  add_link_options("$<${vusk_game}:--post-js=${CMAKE_CURRENT_LIST_DIR}/web-profile.js>")
+endif()
+function(vusk_web_split)
+  find_program(VUSK_WASM_SPLIT wasm-split REQUIRED)
+  set_property(TARGET vusk-sandwich APPEND PROPERTY LINK_DEPENDS
+    "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split-pre.js" "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split.js"
+    "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-profile.js" "${vusk_start_functions}")
+  if(VUSK_WEB_PROFILE)
+    return()  # the link leaves the instrumented program as vusk-sandwich.wasm
+  endif()
+  # The link writes the whole program to vusk-sandwich.wasm.orig; the two parts replace the
+  # instrumented one it leaves as vusk-sandwich.wasm.
+  set(out "$<TARGET_FILE_DIR:vusk-sandwich>/vusk-sandwich")
+  add_custom_command(TARGET vusk-sandwich POST_BUILD
+    COMMAND "${VUSK_WASM_SPLIT}" "${out}.wasm.orig" --enable-mutable-globals --export-prefix=%
+            --placeholder-namespace=placeholder --import-namespace=primary
+            "--keep-funcs=@${vusk_start_functions}"
+            -o1 "${out}.wasm" -o2 "${out}.deferred.wasm"
+    VERBATIM)
+endfunction()
+cmake_language(DEFER CALL vusk_web_split)
+
 # The tests run under node (scripts/wasm-test.js): they hand their exit status to it and
 # read and write the machine's own files. The game never ends its runtime, the page
 # outlives it.

@@ -6,11 +6,13 @@
 # dist/vusk-sandwich-<version>-web/ (index.html at its top, for any static web server) and
 # its zip.
 #
-#   scripts/package-web.sh [--qt-only|--build-only|--test-only|--deps-only]
+#   scripts/package-web.sh [--qt-only|--build-only|--test-only|--deps-only|--profile-build]
 #
 # --qt-only stops after building Qt, --build-only after building the game (build-web/),
 # --test-only after running the rules' tests under node, --deps-only once the packages it
-# needs are installed and Qt's source is unpacked.
+# needs are installed and Qt's source is unpacked. --profile-build builds the game that
+# records the functions it runs, whole (build-web-profile/), for
+# tools/web-start-functions.sh, and stops.
 # Environment:
 #   VUSK_CACHE   where the Qt builds live (default ${XDG_CACHE_HOME:-~/.cache}/vusk-sandwich)
 #   VUSK_JOBS    parallel compile jobs (default: the number of cores)
@@ -20,12 +22,17 @@ root=$PWD
 
 mode=${1:-package}
 case "$mode" in
-    package|--qt-only|--build-only|--test-only|--deps-only) ;;
-    *) echo "usage: $0 [--qt-only|--build-only|--test-only|--deps-only]" >&2; exit 2 ;;
+    package|--qt-only|--build-only|--test-only|--deps-only|--profile-build) ;;
+    *) echo "usage: $0 [--qt-only|--build-only|--test-only|--deps-only|--profile-build]" >&2; exit 2 ;;
 esac
 jobs=${VUSK_JOBS:-$(nproc)}
 cache=${VUSK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vusk-sandwich}
 build=$root/build-web
+game_options=()
+if [ "$mode" = --profile-build ]; then
+    build=$root/build-web-profile
+    game_options=(-DVUSK_WEB_PROFILE=ON)
+fi
 
 . scripts/deps.sh
 
@@ -149,12 +156,12 @@ started=$SECONDS
 vusk_build_dir_for "$build" "$qt"
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_BUILD_TYPE=Release "${game_options[@]}" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);$root/scripts/wasm-test.js" \
     > "$build/configure.log" 2>&1 || { tail -50 "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$jobs" --target vusk-sandwich
 echo "== Game built in $((SECONDS - started)) s"
-[ "$mode" = --build-only ] && exit 0
+case "$mode" in --build-only|--profile-build) exit 0 ;; esac
 
 # --- The rules' tests under node ---------------------------------------------------------
 # The tests of the rules need no window, so they run as they are, the numbers' text
@@ -181,7 +188,7 @@ rm -rf "$out" "$out.zip"
 mkdir -p "$out"
 # The game and Qt's loader; the page, its scripts, its manifest and the font's licence from
 # web/; the icons the page and the manifest name.
-cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/qtloader.js" "$out/"
+cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/vusk-sandwich.deferred.wasm" "$build/qtloader.js" "$out/"
 if [ -f web/index.html ]; then
     cp -r web/. "$out/"
 else

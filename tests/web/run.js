@@ -70,7 +70,9 @@
 // A scenario fails when it throws, and for every tab with an uncaught exception or an
 // unhandled promise rejection in its page: a recorder runs at the top of every page
 // (lib/collector.js), the same in every engine, and puppeteer's engines also report what
-// they see themselves.
+// they see themselves. It fails too for a tab whose game called a function of its
+// program's second part before that had arrived (unless the scenario set
+// tab.restNeededEarly).
 "use strict";
 
 const fs = require("fs");
@@ -179,6 +181,14 @@ async function runScenario(scenario, engine, { server, args, display, tally }) {
       const errors = await withTimeout(tab.errors(), 30, "reading the page's errors").catch((e) => [String(e)]);
       check(`no uncaught exception or unhandled rejection in tab ${tab.number}`, errors.length === 0,
             errors.join("; "));
+      // A function of the program's second part called before it arrived: one that the game
+      // runs before its first dialog is missing from cmake/web-start-functions.txt.
+      if (!tab.restNeededEarly) {
+        const early = (await withTimeout(tab.consoleLines(), 30, "reading the console").catch(() => []))
+          .filter((l) => /placeholder function called/.test(l));
+        check(`tab ${tab.number} needed nothing of the program's second part before it arrived`,
+              early.length === 0, early.slice(0, 3).join("; ") + " (run tools/web-start-functions.sh)");
+      }
     }
     await withTimeout(browser.close(), 60, "closing the browser").catch((e) => say("closing the browser: " + e.message));
   }

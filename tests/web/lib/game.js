@@ -15,9 +15,11 @@
 
 const { sleep } = require("./tab");
 
-// The page has loaded the game, its save folder is mounted and its window is up.
-async function waitForGame(tab, seconds = 120) {
-  const ready = await tab.waitFor(() => typeof storageAnswered === "boolean" && running === true, seconds);
+// The page has loaded the game, its save folder is mounted and its window is up, and the
+// rest of its program has arrived (unless `whole` is false).
+async function waitForGame(tab, seconds = 120, { whole = true } = {}) {
+  const ready = await tab.waitFor((w) => typeof storageAnswered === "boolean" && running === true &&
+                                         (!w || restArrived === true), seconds, whole);
   if (ready) await frames(tab, 3);
   return !!ready;
 }

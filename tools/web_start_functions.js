@@ -1,0 +1,229 @@
+#!/usr/bin/env node
+// SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Plays the start of a game in the web build made to record the functions it runs
+// (VUSK_WEB_PROFILE), in Chromium, once as a desktop player (mouse and keyboard) and once
+// as a phone player (touch), and writes the names of the functions that either run called,
+// one a line, sorted. What a player does before a dialog or a message box: the start screen,
+// New game, purchases by the buttons, the keyboard and the Purchase menu, the menus opened
+// and closed, the window resized, seconds of production. tools/web-start-functions.sh runs
+// it.
+//
+//   node tools/web_start_functions.js FOLDER WHOLE.wasm OUT
+//
+// FOLDER is the page with the recording build, WHOLE.wasm that build's program before it
+// was instrumented (vusk-sandwich.wasm.orig), whose name section names the functions.
+"use strict";
+
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const puppeteer = require("puppeteer-core");
+const { Server } = require("../tests/web/lib/server");
+
+const kFlags = [
+  "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+  "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+];
+const kDesktop = { width: 1000, height: 760 };
+// The phone as the browser test has it: Qt for WebAssembly does more for an Android browser.
+const kPhone = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const kPhoneAgent = "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) " +
+                    "Chrome/156.0.0.0 Mobile Safari/537.36";
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+async function frames(page, count = 3) {
+  await page.evaluate((n) => new Promise((resolve) => {
+    const step = () => (n-- > 0 ? requestAnimationFrame(step) : resolve());
+    step();
+  }), count);
+}
+
+async function play(browser, url, phone) {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on("pageerror", (e) => errors.push(String(e.message || e)));
+  page.on("console", (m) => { if (/placeholder|deferred/.test(m.text())) errors.push(m.text()); });
+  if (phone) {
+    await page.setUserAgent(kPhoneAgent);
+    await page.setViewport(kPhone);
+  }
+  else await page.setViewport(kDesktop);
+  await page.goto(url + "?testhooks", { waitUntil: "load", timeout: 120000 });
+  await page.waitForFunction(() => typeof storageAnswered === "boolean" && running === true &&
+                             typeof vuskGame === "object", { timeout: 120000, polling: 100 });
+  await frames(page);
+  await sleep(1500);
+
+  const where = (what) => page.evaluate((w) => vuskGame.find(w), what);
+  const at = async (what) => {
+    const r = await where(what);
+    if (!r) throw new Error(`the game shows no ${what}`);
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+  };
+  const press = async (what) => {
+    const p = await at(what);
+    if (phone) await page.touchscreen.tap(p.x, p.y);
+    else await page.mouse.click(p.x, p.y);
+    await sleep(200);
+    await frames(page);
+  };
+  const hover = async (what) => {
+    if (phone) return;
+    const p = await at(what);
+    await page.mouse.move(p.x, p.y, { steps: 4 });
+    await sleep(100);
+  };
+  const key = async (name, modifier) => {
+    if (modifier) await page.keyboard.down(modifier);
+    await page.keyboard.press(name);
+    if (modifier) await page.keyboard.up(modifier);
+    await sleep(200);
+    await frames(page);
+  };
+  const inBox = () => page.evaluate(() => !!moduleConfig.qtAsyncifyWakeUp);
+
+  // The start screen, then New game.
+  await hover("btnLoadGame");
+  await hover("btnNewGame");
+  await press("btnNewGame");
+  // Purchases by the buttons, and by the keyboard on the focused one; production.
+  for (let i = 0; i < 3; i++) await press("btnPurchase(0)");
+  await hover("btnPurchase(1)");
+  await key("Tab");
+  await key("Tab", "Shift");
+  await key(" ");
+  await sleep(3500);
+  // The menus: opened, gone through, closed; a purchase from the menu.
+  await press("File");
+  await hover("Save");
+  await key("Escape");
+  await press("Help");
+  if (phone) {
+    const p = await at("btnPurchase(4)");
+    await page.touchscreen.tap(p.x, p.y + 80);  // beside the menu: it closes
+    await sleep(300);
+  } else {
+    await key("Escape");
+  }
+  await press("Purchase");
+  await press("Vusk on the cob");
+  await key("p", "Alt");
+  await key("ArrowDown");
+  await key("Escape");
+  await key("Escape");
+  // The window resized, and the page hidden and shown again.
+  const size = phone ? kPhone : kDesktop;
+  await page.setViewport({ ...size, width: size.width - 60, height: size.height - 100 });
+  await sleep(500);
+  await page.setViewport(size);
+  await sleep(500);
+  await page.evaluate(() => document.dispatchEvent(new Event("visibilitychange")));
+  await sleep(2500);
+  await frames(page);
+
+  if (await inBox()) errors.push("a dialog or a message box is open: its functions would be kept");
+  const profile = Buffer.from(await page.evaluate(() => moduleConfig.vuskProfile()));
+  await page.close();
+  if (errors.length) throw new Error(errors.join("\n"));
+  return profile;
+}
+
+// The names of a program's own functions (not its imports), in their order, from its name
+// section, as Binaryen spells them. wasm-split's profile has a 32-bit word for each of them in that order, after an
+// 8-byte hash of the program: the moment of its first call, 0 for none.
+function functionNames(wasm) {
+  let at = 8;
+  const u32 = () => {
+    let value = 0;
+    for (let shift = 0; ; shift += 7) {
+      const byte = wasm[at++];
+      value += (byte & 0x7f) * 2 ** shift;
+      if (byte < 0x80) return value;
+    }
+  };
+  const name = () => { const n = u32(); at += n; return wasm.toString("utf8", at - n, at); };
+  let imported = 0;
+  let defined = 0;
+  let names = null;
+  while (at < wasm.length) {
+    const id = wasm[at++];
+    const size = u32();
+    const end = at + size;
+    if (id === 2) {                       // imports: a function import has kind 0
+      for (let n = u32(); n > 0; n--) {
+        name(); name();
+        const kind = wasm[at++];
+        if (kind === 0) { imported++; u32(); }
+        else if (kind === 1) { at++; const flags = u32(); u32(); if (flags & 1) u32(); }
+        else if (kind === 2) { const flags = u32(); u32(); if (flags & 1) u32(); }
+        else if (kind === 3) at += 2;
+        else throw new Error(`import of kind ${kind}`);
+      }
+    } else if (id === 3) {
+      defined = u32();
+    } else if (id === 0 && name() === "name") {
+      while (at < end) {
+        const sub = wasm[at++];
+        const subEnd = u32() + at;
+        if (sub === 1) {
+          names = new Map();
+          for (let n = u32(); n > 0; n--) { const index = u32(); names.set(index, name()); }
+        }
+        at = subEnd;
+      }
+    }
+    at = end;
+  }
+  if (!names) throw new Error("the program has no function names (link it with --profiling-funcs)");
+  return Array.from({ length: defined }, (_, i) => (names.has(imported + i) ? binaryenName(names.get(imported + i)) : null));
+}
+
+// A name as Binaryen's tools spell it: bytes other than those of a WebAssembly text
+// identifier as a backslash and two hex digits ("operator new" is "operator\20new").
+function binaryenName(name) {
+  let out = "";
+  for (const byte of Buffer.from(name, "utf8")) {
+    const c = String.fromCharCode(byte);
+    out += /[0-9A-Za-z!#$%&'*+\-./:<=>?@^_`|~]/.test(c) ? c : "\\" + byte.toString(16).padStart(2, "0");
+  }
+  return out;
+}
+
+async function main() {
+  const [folder, whole, out] = process.argv.slice(2);
+  if (!folder || !whole || !out) {
+    console.error("usage: web_start_functions.js FOLDER WHOLE.wasm OUT");
+    process.exit(2);
+  }
+  const names = functionNames(fs.readFileSync(whole));
+  const called = new Set();
+  const server = new Server(folder);
+  await server.start();
+  const profileDir = fs.mkdtempSync(path.join(os.tmpdir(), "vusk-start-functions-"));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium", headless: true,
+    userDataDir: profileDir, args: kFlags,
+  });
+  try {
+    for (const [name, phone] of [["desktop", false], ["phone", true]]) {
+      const profile = await play(browser, server.url, phone);
+      if (profile.length !== 8 + 4 * names.length)
+        throw new Error(`a record of ${profile.length} bytes for ${names.length} functions`);
+      let count = 0;
+      names.forEach((n, i) => {
+        if (n !== null && profile.readUInt32LE(8 + 4 * i) !== 0) { called.add(n); count++; }
+      });
+      console.log(`${name}: ${count} functions called`);
+    }
+    fs.writeFileSync(out, [...called].sort().join("\n") + "\n");
+    console.log(`${called.size} of ${names.length} functions written to ${out}`);
+  } finally {
+    await browser.close();
+    await server.stop();
+    fs.rmSync(profileDir, { recursive: true, force: true });
+  }
+}
+
+main().catch((e) => { console.error(e); process.exit(1); });
