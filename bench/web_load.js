@@ -114,6 +114,9 @@ async function runOnce(folder, mode, run, full, out) {
   const result = { mode, run };
   try {
     const page = await browser.newPage();
+    // The game needed the rest of its program before it had arrived: it waited for it.
+    result.early = 0;
+    page.on("console", (m) => { if (/needed before it arrived/.test(m.text())) result.early++; });
     const cdp = await page.createCDPSession();
     await cdp.send("Network.enable");
     await cdp.send("Network.emulateNetworkConditions", kNetwork);
@@ -190,7 +193,8 @@ async function main() {
     for (let run = 1; run <= runs; run++) {
       const r = await runOnce(folder, mode, run, index === 0, out);
       results.push(r);
-      let line = `${mode} run ${run}: first visit ${s(r.first.ms)}, ${mb(r.first.bytes)} sent`;
+      let line = `${mode} run ${run}: first visit ${s(r.first.ms)}, ${mb(r.first.bytes)} sent` +
+        (r.early ? ` (the rest of the program needed early ${r.early} times)` : "");
       if (r.repeat) {
         line += `; ${mb(r.worker.bytes)} in all once the worker held the game; repeat ${s(r.repeat.ms)} (${mb(r.repeat.bytes)})` +
           `, HTTP cache only ${s(r.httpCache.ms)} (${mb(r.httpCache.bytes)}), server stopped ${s(r.offline.ms)}`;

@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vusk sandwich developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the start of a game in the web build made to record the functions it runs
-// (VUSK_WEB_PROFILE), in Chromium, once as a desktop player (mouse and keyboard) and once
-// as a phone player (touch), and writes the names of the functions that either run called,
+// (VUSK_WEB_PROFILE), in Chromium, on desktops (mouse and keyboard) and phones (touch) of
+// several sizes, and writes the names of the functions that any run called,
 // one a line, sorted. What a player does before a dialog or a message box: the start screen,
 // New game, purchases by the buttons, the keyboard and the Purchase menu, the menus opened
 // and closed, the window resized, seconds of production. tools/web-start-functions.sh runs
@@ -40,16 +40,23 @@ async function frames(page, count = 3) {
   }), count);
 }
 
-async function play(browser, url, phone) {
+// The screens played on: what the game draws depends on the window's size and the pixel
+// ratio, and on whether the browser is Android's. A desktop, the browser test's phone, and
+// the phone of Lighthouse's mobile preset (bench/web_load.js).
+const kScreens = [
+  ["desktop", false, kDesktop, null],
+  ["phone", true, kPhone, kPhoneAgent],
+  ["Lighthouse's phone", true, { width: 412, height: 823, deviceScaleFactor: 1.75, isMobile: true, hasTouch: true }, null],
+  ["a laptop", false, { width: 1366, height: 768, deviceScaleFactor: 1.25 }, null],
+];
+
+async function play(browser, url, phone, screen, agent) {
   const page = await browser.newPage();
   const errors = [];
   page.on("pageerror", (e) => errors.push(String(e.message || e)));
   page.on("console", (m) => { if (/placeholder|deferred/.test(m.text())) errors.push(m.text()); });
-  if (phone) {
-    await page.setUserAgent(kPhoneAgent);
-    await page.setViewport(kPhone);
-  }
-  else await page.setViewport(kDesktop);
+  if (agent) await page.setUserAgent(agent);
+  await page.setViewport(screen);
   await page.goto(url + "?testhooks", { waitUntil: "load", timeout: 120000 });
   await page.waitForFunction(() => typeof storageAnswered === "boolean" && running === true &&
                              typeof vuskGame === "object", { timeout: 120000, polling: 100 });
@@ -114,10 +121,9 @@ async function play(browser, url, phone) {
   await key("Escape");
   await key("Escape");
   // The window resized, and the page hidden and shown again.
-  const size = phone ? kPhone : kDesktop;
-  await page.setViewport({ ...size, width: size.width - 60, height: size.height - 100 });
+  await page.setViewport({ ...screen, width: screen.width - 60, height: screen.height - 100 });
   await sleep(500);
-  await page.setViewport(size);
+  await page.setViewport(screen);
   await sleep(500);
   await page.evaluate(() => document.dispatchEvent(new Event("visibilitychange")));
   await sleep(2500);
@@ -207,8 +213,8 @@ async function main() {
     userDataDir: profileDir, args: kFlags,
   });
   try {
-    for (const [name, phone] of [["desktop", false], ["phone", true]]) {
-      const profile = await play(browser, server.url, phone);
+    for (const [name, phone, screen, agent] of kScreens) {
+      const profile = await play(browser, server.url, phone, screen, agent);
       if (profile.length !== 8 + 4 * names.length)
         throw new Error(`a record of ${profile.length} bytes for ${names.length} functions`);
       let count = 0;
