@@ -4,12 +4,12 @@
 // Plays the start of a game in the web build made to record the functions it runs
 // (VUSK_WEB_PROFILE), in Chromium, on desktops (mouse and keyboard) and phones (touch) of
 // several sizes, and writes the names of the functions that any run called,
-// one a line, sorted. What a player does before a dialog or a message box: the start screen,
+// one a line, sorted, gzipped. What a player does before a dialog or a message box: the start screen,
 // New game, purchases by the buttons, the keyboard and the Purchase menu, the menus opened
 // and closed, the window resized, seconds of production. tools/web-start-functions.sh runs
 // it.
 //
-//   node tools/web_start_functions.js FOLDER WHOLE.wasm OUT
+//   node tools/web_start_functions.js FOLDER WHOLE.wasm OUT.gz
 //
 // FOLDER is the page with the recording build, WHOLE.wasm that build's program before it
 // was instrumented (vusk-sandwich.wasm.orig), whose name section names the functions.
@@ -18,6 +18,7 @@
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
+const zlib = require("zlib");
 const puppeteer = require("puppeteer-core");
 const { Server } = require("../tests/web/lib/server");
 
@@ -44,13 +45,14 @@ async function frames(page, count = 3) {
 // ratio, and on whether the browser is Android's. A desktop, the browser test's phone, and
 // the phone of Lighthouse's mobile preset (bench/web_load.js).
 const kScreens = [
-  ["desktop", false, kDesktop, null],
-  ["phone", true, kPhone, kPhoneAgent],
-  ["Lighthouse's phone", true, { width: 412, height: 823, deviceScaleFactor: 1.75, isMobile: true, hasTouch: true }, null],
-  ["a laptop", false, { width: 1366, height: 768, deviceScaleFactor: 1.25 }, null],
+  ["desktop", kDesktop, null],
+  ["phone", kPhone, kPhoneAgent],
+  ["Lighthouse's phone", { width: 412, height: 823, deviceScaleFactor: 1.75, isMobile: true, hasTouch: true }, null],
+  ["a laptop", { width: 1366, height: 768, deviceScaleFactor: 1.25 }, null],
 ];
 
-async function play(browser, url, phone, screen, agent) {
+async function play(browser, url, screen, agent) {
+  const phone = !!screen.hasTouch;
   const page = await browser.newPage();
   const errors = [];
   page.on("pageerror", (e) => errors.push(String(e.message || e)));
@@ -200,7 +202,7 @@ function binaryenName(name) {
 async function main() {
   const [folder, whole, out] = process.argv.slice(2);
   if (!folder || !whole || !out) {
-    console.error("usage: web_start_functions.js FOLDER WHOLE.wasm OUT");
+    console.error("usage: web_start_functions.js FOLDER WHOLE.wasm OUT.gz");
     process.exit(2);
   }
   const names = functionNames(fs.readFileSync(whole));
@@ -213,8 +215,8 @@ async function main() {
     userDataDir: profileDir, args: kFlags,
   });
   try {
-    for (const [name, phone, screen, agent] of kScreens) {
-      const profile = await play(browser, server.url, phone, screen, agent);
+    for (const [name, screen, agent] of kScreens) {
+      const profile = await play(browser, server.url, screen, agent);
       if (profile.length !== 8 + 4 * names.length)
         throw new Error(`a record of ${profile.length} bytes for ${names.length} functions`);
       let count = 0;
@@ -223,7 +225,7 @@ async function main() {
       });
       console.log(`${name}: ${count} functions called`);
     }
-    fs.writeFileSync(out, [...called].sort().join("\n") + "\n");
+    fs.writeFileSync(out, zlib.gzipSync([...called].sort().join("\n") + "\n", { level: 9 }));
     console.log(`${called.size} of ${names.length} functions written to ${out}`);
   } finally {
     await browser.close();
