@@ -141,3 +141,50 @@ function(vusk_web_test name)
   target_compile_options(${name} PRIVATE -fexceptions)
   target_link_libraries(${name} PRIVATE -fexceptions "-sDISABLE_EXCEPTION_CATCHING=0" -O1)
 endfunction()
+
+# Qt's style images, the icons of the file dialog and of the dialogs' buttons, are 0.33 MB of
+# PNGs that no compression makes smaller: in the program they would be downloaded before
+# the game could start, and the start screen shows none of them. So they are built from
+# Qt's own source (VUSK_QT_SOURCE_DIR, which scripts/package-web.sh gives) into
+# vusk-sandwich-style.rcc beside the program, and the page hands them to the game with the
+# second part of the program (web-split.js, src/window/style_images_web.cpp). The macOS
+# style's images, which no style of Qt for WebAssembly draws, are left out altogether.
+# Without Qt's source the images stay in the program.
+set(VUSK_QT_SOURCE_DIR "" CACHE PATH "Qt's source, for the style images kept beside the program")
+function(vusk_web_style_images target)
+  set(qt_widgets "${VUSK_QT_SOURCE_DIR}/src/widgets")
+  if(NOT VUSK_QT_SOURCE_DIR OR NOT EXISTS "${qt_widgets}/CMakeLists.txt")
+    message(STATUS "No Qt source given: the style images stay in the program")
+    return()
+  endif()
+  # The images Qt's own build puts into the resource, and where: its list, read from its
+  # CMakeLists.txt, under the prefix QCommonStyle looks in.
+  file(READ "${qt_widgets}/CMakeLists.txt" qt_lists)
+  string(REGEX MATCH "set\\(qstyle_resource_files([^)]*)\\)" block "${qt_lists}")
+  string(REGEX MATCHALL "\"styles/[^\"]+\"" images "${CMAKE_MATCH_1}")
+  string(REGEX MATCH "qt_internal_add_resource\\(Widgets \"qstyle\"[^)]*PREFIX[ \t\r\n]+\"([^\"]+)\"" block "${qt_lists}")
+  set(prefix "${CMAKE_MATCH_1}")
+  list(LENGTH images count)
+  if(count LESS 100 OR NOT prefix)
+    message(FATAL_ERROR "Qt's style images not found in ${qt_widgets}/CMakeLists.txt")
+  endif()
+  set(qrc "<RCC><qresource prefix=\"${prefix}\">\n")
+  foreach(image IN LISTS images)
+    string(REPLACE "\"" "" image "${image}")
+    string(REGEX REPLACE "^styles/" "" alias "${image}")
+    string(APPEND qrc "<file alias=\"${alias}\">${qt_widgets}/${image}</file>\n")
+  endforeach()
+  string(APPEND qrc "</qresource></RCC>\n")
+  file(WRITE "${CMAKE_BINARY_DIR}/vusk-sandwich-style.qrc" "${qrc}")
+  set(rcc "${CMAKE_BINARY_DIR}/vusk-sandwich-style.rcc")
+  add_custom_command(OUTPUT "${rcc}"
+    COMMAND Qt6::rcc --binary --no-compress "${CMAKE_BINARY_DIR}/vusk-sandwich-style.qrc" -o "${rcc}"
+    DEPENDS "${CMAKE_BINARY_DIR}/vusk-sandwich-style.qrc"
+    VERBATIM)
+  add_custom_target(vusk_style_images ALL DEPENDS "${rcc}")
+  add_dependencies(${target} vusk_style_images)
+  # Qt's objects that would build the images in; QApplication's call to register them
+  # finds the stand-in of style_images_web.cpp instead.
+  set_property(TARGET Qt6::Widgets_resources_1 Qt6::Widgets_resources_2 PROPERTY IMPORTED_OBJECTS_RELEASE "")
+  target_sources(${target} PRIVATE style_images_web.cpp)
+endfunction()

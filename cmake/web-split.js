@@ -6,14 +6,47 @@
 // the first part, it puts its functions into the program's table in place of the
 // placeholders that stand there for them, so from then on the program runs as one.
 //
-// The page asks for it once the game shows (Module.vuskLoadDeferred()), and it arrives while
+// Qt's style images (vusk-sandwich-style.rcc: the file dialog's icons) come with it, where
+// the package has them (cmake/Web.cmake): only its dialogs show them.
+//
+// The page asks for both once the game shows (Module.vuskLoadDeferred()), and they arrive while
 // the player plays. A placeholder called before then (a dialog opened at once on a slow
 // connection) cannot wait for it, since the program cannot be suspended there: the second
-// part is then fetched and compiled at once, and the game stands still until it has.
+// part is then fetched and compiled at once, the style images with it, and the game stands
+// still until they have.
 (function () {
   var file = wasmBinaryFile.replace(/\.wasm$/, ".deferred.wasm");
+  var styleFile = wasmBinaryFile.replace(/\.wasm$/, "-style.rcc");
   var instance = null;
   var loading = null;
+
+  // The style images, handed to the game as a file in its memory, which Qt checks and reads
+  // (src/window/style_images_web.cpp). Module.vuskStyleImages says how that went: "added",
+  // "refused" (not a resource file of Qt's), "none" (the package has none) or what failed.
+  var styleState = null;
+  function addStyleImages(bytes) {
+    if (styleState) return;
+    if (!bytes) { styleState = Module["vuskStyleImages"] = "none"; return; }
+    var path = "/tmp/vusk-sandwich-style.rcc";
+    FS.writeFile(path, bytes);
+    var name = new TextEncoder().encode(path);
+    var text = Module["_malloc"](name.length + 1);
+    HEAPU8.set(name, text);
+    HEAPU8[text + name.length] = 0;
+    var added = Module["_vusk_add_style_images"](text);
+    Module["_free"](text);
+    styleState = Module["vuskStyleImages"] = added ? "added" : "refused";
+  }
+  function styleFailed(error) {
+    if (!styleState) Module["vuskStyleImages"] = String(error);
+    console.warn("The dialogs show no icons: " + error);
+  }
+  // A package without style images answers 404: nothing is missing then.
+  function styleBytes(response) {
+    if (response.status === 404) return null;
+    if (!response.ok) throw new Error(styleFile + ": " + response.status + " " + response.statusText);
+    return response.arrayBuffer().then(function (buffer) { return new Uint8Array(buffer); });
+  }
 
   function imports() {
     return { "primary": Module["vuskPrimaryExports"] || Module["asm"] };
@@ -21,6 +54,7 @@
 
   Module["vuskLoadDeferred"] = function () {
     if (!loading) {
+      var style = fetch(styleFile, { credentials: "same-origin" }).then(styleBytes);
       loading = fetch(file, { credentials: "same-origin" }).then(function (response) {
         if (!response.ok) throw new Error(file + ": " + response.status + " " + response.statusText);
         return typeof WebAssembly.instantiateStreaming === "function" &&
@@ -30,7 +64,11 @@
       }).then(function (result) {
         // Loaded at once meanwhile: its functions stand in the table already.
         if (!instance) instance = result.instance;
+        // The images without the program's second part would be of no use; a failed fetch
+        // of theirs leaves the dialogs without icons but the game whole.
+        return style.then(addStyleImages, styleFailed);
       }, function (error) {
+        style.catch(function () {});
         loading = null;  // asked for again next time
         throw error;
       });
@@ -39,12 +77,13 @@
   };
 
   // A synchronous request is the only way left to wait on the page's own thread; its text
-  // is taken byte for byte.
-  function fetchNow() {
+  // is taken byte for byte. Null for a file the package may lack and does.
+  function fetchNow(file, optional) {
     var request = new XMLHttpRequest();
     request.open("GET", file, false);
     request.overrideMimeType("text/plain; charset=x-user-defined");
     request.send(null);
+    if (optional && request.status === 404) return null;
     if (request.status !== 200 && request.status !== 0)
       throw new Error(file + ": " + request.status + " " + request.statusText);
     var text = request.responseText;
@@ -66,6 +105,11 @@
   loadSplitModule = function (deferred, placeholderImports, placeholder) {
     if (instance) return;
     err("vusk-sandwich.deferred.wasm needed before it arrived (placeholder " + placeholder + "): loaded at once");
-    instance = new WebAssembly.Instance(new WebAssembly.Module(fetchNow()), imports());
+    instance = new WebAssembly.Instance(new WebAssembly.Module(fetchNow(file)), imports());
+    try {
+      addStyleImages(fetchNow(styleFile, true));
+    } catch (error) {
+      styleFailed(error);
+    }
   };
 })();

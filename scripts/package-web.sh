@@ -154,9 +154,11 @@ flock -u 9
 echo "== Building the game for WebAssembly (build-web/)"
 started=$SECONDS
 vusk_build_dir_for "$build" "$qt"
+# Qt's source gives the style images that the package keeps beside the program.
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release "${game_options[@]}" \
+    -DVUSK_QT_SOURCE_DIR="$(vusk_qt_source "$cache")" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);$root/scripts/wasm-test.js" \
     > "$build/configure.log" 2>&1 || { tail -50 "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$jobs" --target vusk-sandwich
@@ -186,9 +188,10 @@ out=dist/$name
 echo "== Packing into $out/"
 rm -rf "$out" "$out.zip"
 mkdir -p "$out"
-# The game and Qt's loader; the page, its scripts, its manifest and the font's licence from
+# The game (its two parts, and Qt's style images where they are kept beside it) and Qt's loader; the page, its scripts, its manifest and the font's licence from
 # web/; the icons the page and the manifest name.
 cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/vusk-sandwich.deferred.wasm" "$build/qtloader.js" "$out/"
+[ ! -f "$build/vusk-sandwich-style.rcc" ] || cp "$build/vusk-sandwich-style.rcc" "$out/"
 if [ -f web/index.html ]; then
     cp -r web/. "$out/"
 else
