@@ -84,7 +84,10 @@ async function visit(page, url, sent = () => 0) {
       }
       continue;
     }
-    const look = Buffer.from(await page.screenshot({ type: "png", clip, optimizeForSpeed: true }));
+    // Of the page's viewport as it is: a capture beyond it would resize the page for a moment,
+    // and the game would draw anew at another size.
+    const look = Buffer.from(await page.screenshot({ type: "png", clip, optimizeForSpeed: true,
+                                                     captureBeyondViewport: false }));
     const now = Date.now() - started;
     if (!last || !look.equals(last)) {
       last = look;

@@ -87,9 +87,9 @@ cmake_language(DEFER CALL set_property TARGET vusk-sandwich APPEND PROPERTY LINK
 
 # The program comes in two parts, so that a first visit waits for the start screen only:
 # vusk-sandwich.wasm holds what the game runs from its start to playing in the main window
-# (the functions listed in web-start-functions.txt.gz), vusk-sandwich.deferred.wasm the rest
-# (dialogs, message boxes, the ending), which the page fetches once the game shows
-# (web-split.js). Binaryen's wasm-split splits the linked program by its functions' names,
+# (the functions recorded in web-start-functions.txt.gz, and those web-split-list.js adds),
+# vusk-sandwich.deferred.wasm the rest (dialogs, message boxes, the ending), which the page
+# fetches once the game shows (web-split.js). Binaryen's wasm-split splits the linked program by its functions' names,
 # which the link keeps for it (--profiling-funcs) and the split leaves out. Built with
 # VUSK_WEB_PROFILE, the game records the functions it runs instead of being split
 # (tools/web-start-functions.sh makes the list from what it records).
@@ -111,17 +111,24 @@ function(vusk_web_split)
   find_program(VUSK_WASM_SPLIT wasm-split REQUIRED)
   set_property(TARGET vusk-sandwich APPEND PROPERTY LINK_DEPENDS
     "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split-pre.js" "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split.js"
-    "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-profile.js" "${vusk_start_functions}")
+    "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-profile.js" "${vusk_start_functions}"
+    "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split-list.js" "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/wasm-functions.js")
   if(VUSK_WEB_PROFILE)
     return()  # the link leaves the instrumented program as vusk-sandwich.wasm
   endif()
   # The link writes the whole program to vusk-sandwich.wasm.orig; the two parts replace the
   # instrumented one it leaves as vusk-sandwich.wasm.
+  # The first part keeps the recorded functions and those a record can miss
+  # (web-split-list.js).
+  find_program(VUSK_NODE node REQUIRED)
   set(out "$<TARGET_FILE_DIR:vusk-sandwich>/vusk-sandwich")
+  set(keep "${CMAKE_BINARY_DIR}/web-first-part-functions.txt")
   add_custom_command(TARGET vusk-sandwich POST_BUILD
+    COMMAND "${VUSK_NODE}" "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web-split-list.js" "${out}.wasm.orig"
+            "${vusk_start_functions}" "${keep}"
     COMMAND "${VUSK_WASM_SPLIT}" "${out}.wasm.orig" --enable-mutable-globals --export-prefix=%
             --placeholder-namespace=placeholder --import-namespace=primary
-            "--keep-funcs=@${vusk_start_functions}"
+            "--keep-funcs=@${keep}"
             -o1 "${out}.wasm" -o2 "${out}.deferred.wasm"
     VERBATIM)
 endfunction()

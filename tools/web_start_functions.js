@@ -6,7 +6,7 @@
 // several sizes, and writes the names of the functions that any run called,
 // one a line, sorted, gzipped. What a player does before a dialog or a message box: the start screen,
 // New game, purchases by the buttons, the keyboard and the Purchase menu, the menus opened
-// and closed, the window resized, seconds of production. tools/web-start-functions.sh runs
+// and closed, the window resized and turned, seconds of production. tools/web-start-functions.sh runs
 // it.
 //
 //   node tools/web_start_functions.js FOLDER WHOLE.wasm OUT.gz
@@ -21,6 +21,7 @@ const path = require("path");
 const zlib = require("zlib");
 const puppeteer = require("puppeteer-core");
 const { Server } = require("../tests/web/lib/server");
+const { functionNames } = require("../cmake/wasm-functions.js");
 
 const kFlags = [
   "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -129,9 +130,15 @@ async function play(browser, url, screen, agent, { cpu = 1, idle = 1500 } = {}) 
   await key("ArrowDown");
   await key("Escape");
   await key("Escape");
-  // The window resized, and the page hidden and shown again.
-  await page.setViewport({ ...screen, width: screen.width - 60, height: screen.height - 100 });
-  await sleep(500);
+  // The window resized, the screen turned, and the page hidden and shown again: the game
+  // draws at another scale on a screen of another size.
+  for (const size of [{ width: screen.width - 60, height: screen.height - 100 },
+                      { width: screen.height, height: screen.width },
+                      { width: Math.round(screen.width * 0.6), height: Math.round(screen.height * 0.6) }]) {
+    await page.setViewport({ ...screen, ...size });
+    await sleep(500);
+    await frames(page);
+  }
   await page.setViewport(screen);
   await sleep(500);
   await page.evaluate(() => document.dispatchEvent(new Event("visibilitychange")));
@@ -143,67 +150,6 @@ async function play(browser, url, screen, agent, { cpu = 1, idle = 1500 } = {}) 
   await page.close();
   if (errors.length) throw new Error(errors.join("\n"));
   return profile;
-}
-
-// The names of a program's own functions (not its imports), in their order, from its name
-// section, as Binaryen spells them. wasm-split's profile has a 32-bit word for each of them in that order, after an
-// 8-byte hash of the program: the moment of its first call, 0 for none.
-function functionNames(wasm) {
-  let at = 8;
-  const u32 = () => {
-    let value = 0;
-    for (let shift = 0; ; shift += 7) {
-      const byte = wasm[at++];
-      value += (byte & 0x7f) * 2 ** shift;
-      if (byte < 0x80) return value;
-    }
-  };
-  const name = () => { const n = u32(); at += n; return wasm.toString("utf8", at - n, at); };
-  let imported = 0;
-  let defined = 0;
-  let names = null;
-  while (at < wasm.length) {
-    const id = wasm[at++];
-    const size = u32();
-    const end = at + size;
-    if (id === 2) {                       // imports: a function import has kind 0
-      for (let n = u32(); n > 0; n--) {
-        name(); name();
-        const kind = wasm[at++];
-        if (kind === 0) { imported++; u32(); }
-        else if (kind === 1) { at++; const flags = u32(); u32(); if (flags & 1) u32(); }
-        else if (kind === 2) { const flags = u32(); u32(); if (flags & 1) u32(); }
-        else if (kind === 3) at += 2;
-        else throw new Error(`import of kind ${kind}`);
-      }
-    } else if (id === 3) {
-      defined = u32();
-    } else if (id === 0 && name() === "name") {
-      while (at < end) {
-        const sub = wasm[at++];
-        const subEnd = u32() + at;
-        if (sub === 1) {
-          names = new Map();
-          for (let n = u32(); n > 0; n--) { const index = u32(); names.set(index, name()); }
-        }
-        at = subEnd;
-      }
-    }
-    at = end;
-  }
-  if (!names) throw new Error("the program has no function names (link it with --profiling-funcs)");
-  return Array.from({ length: defined }, (_, i) => (names.has(imported + i) ? binaryenName(names.get(imported + i)) : null));
-}
-
-// A name as Binaryen's tools spell it: bytes other than those of a WebAssembly text
-// identifier as a backslash and two hex digits ("operator new" is "operator\20new").
-function binaryenName(name) {
-  let out = "";
-  for (const byte of Buffer.from(name, "utf8")) {
-    const c = String.fromCharCode(byte);
-    out += /[0-9A-Za-z!#$%&'*+\-./:<=>?@^_`|~]/.test(c) ? c : "\\" + byte.toString(16).padStart(2, "0");
-  }
-  return out;
 }
 
 async function main() {

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The rest of the game's program (vusk-sandwich.deferred.wasm) lost on the way: the page's
 // request for it fails, and the player opens the Save dialog before it has come again. The
-// game then fetches it at once and opens the dialog; it goes on as one program. Chromium's
+// game then fetches it at once, Qt's style images with it, and opens the dialog; it goes on
+// as one program. Chromium's
 // request interception fails the first request.
 "use strict";
 
@@ -28,6 +29,7 @@ async function run(t) {
   await game.key(tab, " ");  // New game
   const open = await game.typeIntoDialog(tab, "s", "late");
   t.check("the Save dialog opens, the rest fetched at once", open && /loaded at once/.test(await lines()), await lines());
+  t.check("Qt's style images came at once with it", await tab.evaluate(() => moduleConfig.vuskStyleImages) === "added");
   await game.key(tab, "Enter");
   t.check("the save through it is written", await game.waitForSave(tab, "late.txt"));
   await game.waitForBox(tab);  // "Game saved."

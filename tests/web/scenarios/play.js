@@ -32,6 +32,8 @@ async function run(t) {
   t.check("the page names a favicon that it serves",
           await tab.evaluate(() => fetch(document.querySelector("link[rel=icon]").href).then((r) => r.ok)));
   t.check("the storage answered", await tab.evaluate(() => storageAnswered) === true);
+  t.check("Qt's style images came with the rest of the program",
+          await tab.evaluate(() => moduleConfig.vuskStyleImages) === "added");
   await tab.screenshot("1-start");
 
   // New game by the keyboard (its button has the focus), then a purchase of the first
