@@ -89,8 +89,9 @@ cmake_language(DEFER CALL set_property TARGET vusk-sandwich APPEND PROPERTY LINK
 # vusk-sandwich.wasm holds what the game runs from its start to playing in the main window
 # (the functions recorded in web-start-functions.txt.gz, and those web-split-list.js adds),
 # vusk-sandwich.deferred.wasm the rest (dialogs, message boxes, the ending), which the page
-# fetches once the game shows (web-split.js). Binaryen's wasm-split splits the linked program by its functions' names,
-# which the link keeps for it (--profiling-funcs) and the split leaves out. Built with
+# fetches once the game shows (web-split.js). Binaryen's wasm-split splits the linked
+# program by its functions' names, which the link keeps for it (--profiling-funcs) and the
+# split leaves out. Built with
 # VUSK_WEB_PROFILE, the game records the functions it runs instead of being split
 # (tools/web-start-functions.sh makes the list from what it records).
 option(VUSK_WEB_PROFILE "Link the game to record the functions it runs, not split" OFF)
@@ -117,9 +118,8 @@ function(vusk_web_split)
     return()  # the link leaves the instrumented program as vusk-sandwich.wasm
   endif()
   # The link writes the whole program to vusk-sandwich.wasm.orig; the two parts replace the
-  # instrumented one it leaves as vusk-sandwich.wasm.
-  # The first part keeps the recorded functions and those a record can miss
-  # (web-split-list.js).
+  # instrumented one it leaves as vusk-sandwich.wasm. The first part keeps the recorded
+  # functions and those a record can miss (web-split-list.js).
   find_program(VUSK_NODE node REQUIRED)
   set(out "$<TARGET_FILE_DIR:vusk-sandwich>/vusk-sandwich")
   set(keep "${CMAKE_BINARY_DIR}/web-first-part-functions.txt")

@@ -188,8 +188,9 @@ out=dist/$name
 echo "== Packing into $out/"
 rm -rf "$out" "$out.zip"
 mkdir -p "$out"
-# The game (its two parts, and Qt's style images where they are kept beside it) and Qt's loader; the page, its scripts, its manifest and the font's licence from
-# web/; the icons the page and the manifest name.
+# The game (its two parts, and Qt's style images where they are kept beside it) and Qt's
+# loader; the page, its scripts, its manifest and the font's licence from web/; the icons the
+# page and the manifest name.
 cp "$build/vusk-sandwich.js" "$build/vusk-sandwich.wasm" "$build/vusk-sandwich.deferred.wasm" "$build/qtloader.js" "$out/"
 [ ! -f "$build/vusk-sandwich-style.rcc" ] || cp "$build/vusk-sandwich-style.rcc" "$out/"
 if [ -f web/index.html ]; then

@@ -6,8 +6,8 @@
 // several sizes, and writes the names of the functions that any run called,
 // one a line, sorted, gzipped. What a player does before a dialog or a message box: the start screen,
 // New game, purchases by the buttons, the keyboard and the Purchase menu, the menus opened
-// and closed, the window resized and turned, seconds of production. tools/web-start-functions.sh runs
-// it.
+// and closed, the window resized and turned, seconds of production.
+// tools/web-start-functions.sh runs it.
 //
 //   node tools/web_start_functions.js FOLDER WHOLE.wasm OUT.gz
 //
@@ -45,8 +45,8 @@ async function frames(page, count = 3) {
 // The screens played on: what the game draws depends on the window's size and the pixel
 // ratio, and on whether the browser is Android's. A desktop, the browser test's phone, and
 // the phone of Lighthouse's mobile preset as the load benchmark opens it (bench/web_load.js:
-// its processor 4 times slower, and the start screen left alone for a while, as a player
-// reads it: on that screen the game draws more in the seconds after its start).
+// its processor 4 times slower, and the start screen left alone for 10 s, as a player reads
+// it).
 const kScreens = [
   ["desktop", kDesktop, null],
   ["phone", kPhone, kPhoneAgent],
