@@ -3,8 +3,7 @@
 // The rest of the game's program (vusk-sandwich.deferred.wasm) lost on the way: the page's
 // request for it fails, and the player opens the Save dialog before it has come again. The
 // game then fetches it at once, Qt's style images with it, and opens the dialog; it goes on
-// as one program. Chromium's
-// request interception fails the first request.
+// as one program. Chromium's request interception fails the first request.
 "use strict";
 
 const game = require("../lib/game");
