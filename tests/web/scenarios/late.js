@@ -19,8 +19,24 @@ async function run(t) {
     if (request.url().endsWith("/vusk-sandwich.deferred.wasm") && failed++ === 0) request.abort("connectionreset");
     else request.continue();
   });
+  // On a connection of 1.5 MB/s, what the page's bar says while the game downloads.
+  await page.emulateNetworkConditions({ download: 1.5e6, upload: 1e6, latency: 0 });
+  await page.evaluateOnNewDocument(() => {
+    window.__vuskShares = [];
+    const look = setInterval(() => {
+      const bar = document.getElementById("progress");
+      if (bar && !bar.hidden) window.__vuskShares.push(document.getElementById("progress-text").textContent);
+      if (typeof running !== "undefined" && running) clearInterval(look);
+    }, 20);
+  });
   await tab.goto(t.url);
   t.check("the game starts without the rest of its program", await game.waitForGame(tab, 120, { whole: false }));
+  await page.emulateNetworkConditions(null);
+  const shares = (await tab.evaluate(() => window.__vuskShares)).map((text) => parseInt(text, 10));
+  // Seen every 20 ms over seconds of download: it moves through many values, never back.
+  t.check("the bar shows the share downloaded, growing",
+          new Set(shares.filter((n) => n > 0 && n < 100)).size >= 10 &&
+          shares.every((n, i) => i === 0 || n >= shares[i - 1]), shares.join(" "));
   const lines = () => tab.consoleLines().then((l) => l.join("\n"));
   t.check("the page says the rest comes when the game needs it",
           !!(await tab.waitFor(() => __vuskTest.console.some((l) => /fetched when the game needs it/.test(l)), 15)),
